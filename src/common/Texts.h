@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+// Every text the reader shows to its user, named once.
+namespace Texts {
+
+inline const QString WindowCaption = QStringLiteral("Ostrel");
+inline const QString Version = QStringLiteral("1.50");
+
+inline const QString HintReload = QStringLiteral("Načíst znovu obsah");
+inline const QString HintEnterId = QStringLiteral("Zadej ID organizace");
+inline const QString HintInformation = QStringLiteral("Informace o organizaci");
+inline const QString HintContacts = QStringLiteral("Kontakty");
+
+inline const QString IdBoxCaption = QStringLiteral("ID organizace");
+inline const QString IdBoxPrompt = QStringLiteral("Zadej ID organizace");
+
+inline const QString AllGroups = QStringLiteral("Vše");
+inline const QString StyleRounded = QStringLiteral("Zaoblené");
+inline const QString StyleSquare = QStringLiteral("Hranaté");
+inline const QString StyleShadow = QStringLiteral("Stín");
+inline const QString StyleFullWidth = QStringLiteral("100%");
+
+inline const QString WorkFolderFailed = QStringLiteral("Nepodařilo se vytvořit temp adresář.");
+inline const QString NoConnection =
+    QStringLiteral("Nelze se připojit k Internetu, nebo zvolený odkaz není funkční.");
+inline const QString NoTempFeed = QStringLiteral("Nelze vyhledat dočasný XML soubor.");
+inline const QString NotUtf8 =
+    QStringLiteral("Chyba v XML souboru. Tento soubor musí být v kódování UTF-8.");
+inline const QString BadTag = QStringLiteral("Chyba v XML tagu.");
+inline QString deleteFailed(const QString &path)
+{
+    return QStringLiteral("Chyba při odstraňování souboru ") + path + u'.';
+}
+
+inline const QString OfflineMark = QStringLiteral("Offline");
+
+// Failures of the environment keep the wording the settings and registry layers always had.
+inline QString unableToWrite(const QString &path)
+{
+    return QStringLiteral("Unable to write to ") + path;
+}
+inline QString failedToSetData(const QString &valueName)
+{
+    return QStringLiteral("Failed to set data for '") + valueName + u'\'';
+}
+
+} // namespace Texts

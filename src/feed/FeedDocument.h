@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDomDocument>
+#include <QDomElement>
+#include <QString>
+
+// The feed document: one object for the program's lifetime, opened by every refresh
+// cycle on its temporary feed file and closed at the start of the next.
+class FeedDocument
+{
+public:
+    bool isOpen() const { return m_open; }
+
+    // Parses the file. A document that is not well-formed (or cannot be read) throws
+    // ReaderError with "<description>\r\nLine: <n>\r\n<first 40 characters of that line>";
+    // the document then stays closed. External entities and resources are never read.
+    void OpenFeedDocument(const QString &path);
+    void close();
+
+    // The encoding named by the XML declaration as written; empty without one.
+    QString declaredEncoding() const;
+    // Whether the declared encoding, upper-cased (ASCII letters only), is exactly "UTF-8".
+    bool hasUtf8Declaration() const;
+
+    // The first child element of the root that bears `name`; a null element when none.
+    QDomElement FirstInRun(const QString &name) const;
+
+    const QDomDocument &dom() const { return m_dom; }
+
+private:
+    QDomDocument m_dom;
+    bool m_open = false;
+};
+
+// The node after `element` among the root's children when it is an element named exactly
+// `name`; a null element otherwise.
+QDomElement NextInRun(const QDomElement &element, const QString &name);
+
+// The text of the first child element of `element` named `name`; empty when there is none.
+// Throws ReaderError when that child holds anything but one text or CDATA node.
+QString ChildText(const QDomElement &element, const QString &name);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Limits of one feed download. The defaults are the reader's; tests shorten them.
+struct DownloadLimits
+{
+    int idleTimeoutMs = 20'000;            // no data received for this long: failure
+    int totalTimeoutMs = 60'000;           // the whole transfer took longer: failure
+    qint64 maxBytes = 64LL * 1024 * 1024;  // a larger body: failure
+    int maxRedirects = 5;
+};
+
+// Fetches `url` into `targetPath` with one HTTP GET and reports only success or failure.
+// It blocks the calling thread without processing any of its events: the request runs on
+// a worker thread of its own. The system's proxy settings apply, redirects are followed,
+// and an HTTP status of 400 or more is a failure. A failed download leaves no file at
+// `targetPath`. Spaces go on the wire as %20 and "#" as %23; everything else as given.
+bool DownloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits = {});

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "common/ReaderPaths.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+struct DownloadLimits;
+
+// The request of one refresh cycle: base address + "xml.php?id=" + ID + the fixed user,
+// application and version pieces, nothing escaped.
+QString BuildFeedUrl(const QString &baseUrl, const QString &organizationId, const QString &version);
+
+// "<9-digit number>_<yyyy_mm_dd_hh_nn_ss_zzz>.xml": always 37 characters.
+QString tempFeedName(int number, const QDateTime &localTime);
+// A fresh temporary feed path in the working folder. The number, 1 to 10000000, comes
+// from a generator seeded once per process from a time source.
+QString MakeTempFeedPath(const ReaderPaths &paths);
+
+// Creates the working folder when it is missing; false when it cannot be made.
+bool EnsureWorkFolder(const ReaderPaths &paths);
+
+// True only for an existing file (a link counts when its target is a file).
+bool fileExists(const QString &path);
+
+using ShowMessage = std::function<void(const QString &)>;
+
+struct FetchResult
+{
+    bool ok = false;
+    bool offline = false;  // the feed came from the offline copy
+};
+
+// Makes `tempFeedPath`, downloads the feed into it or falls back to the offline copy.
+// On failure the message has been shown through `showMessage`.
+FetchResult ObtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
+                           const DownloadLimits &limits, const ShowMessage &showMessage);
+
+// Replaces the offline copy by the temporary file atomically (written beside it, then
+// renamed), so the last good feed is never lost or half-written. Failures are ignored.
+void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath);
+
+// Deletes the temporary file; shows "Chyba při odstraňování souboru <path>." on failure.
+void DeleteTempFeed(const QString &tempFeedPath, const ShowMessage &showMessage);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "common/ReaderPaths.h"
+#include "feed/FeedDocument.h"
+#include "feed/FeedDownload.h"
+#include "feed/ReaderState.h"
+
+class RefreshHost;
+class SettingsFile;
+
+// One refresh cycle: fetch, parse, walk the items and the organization info, build and
+// show the page, refill the group filter and store the user's choices.
+class RefreshCycle
+{
+public:
+    RefreshCycle(RefreshHost &host, ReaderState &state, SettingsFile &settings, ReaderPaths paths,
+                 QString baseUrl);
+
+    // Runs one cycle. A call made while a cycle runs (a timer tick that fell due while the
+    // cycle pumped) is skipped: the running cycle owns the per-cycle state until it ends.
+    void NactiXML();
+    bool isRunning() const { return m_running; }
+
+    // Ends a failed cycle: the toolbar is enabled again and the refresh timer stopped.
+    void AbortRefresh();
+
+    const FeedDocument &document() const { return m_document; }
+    void setDownloadLimits(const DownloadLimits &limits) { m_limits = limits; }
+
+private:
+    void run();
+
+    RefreshHost &m_host;
+    ReaderState &m_state;
+    SettingsFile &m_settings;
+    ReaderPaths m_paths;
+    QString m_baseUrl;
+    DownloadLimits m_limits;
+    FeedDocument m_document;
+    bool m_running = false;
+};

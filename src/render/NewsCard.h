@@ -1,0 +1,46 @@
+#pragma once
+
+#include "render/GroupFilter.h"
+
+#include <QDomElement>
+#include <QSize>
+#include <QString>
+
+// What the news-card step changes in the window besides the page.
+class CardWindow
+{
+public:
+    virtual ~CardWindow() = default;
+    virtual void setCaption(const QString &caption) = 0;
+    virtual void setToolbarColor(quint32 tcolor) = 0;  // red in bits 0-7, blue in 16-23
+};
+
+// The user's choices and fixed values that every card of a cycle uses.
+struct CardSettings
+{
+    QString fontSize;     // text of the selected font size entry; empty when none
+    int style = 0;        // index of the appearance style; anything outside 0-3 as 0
+    QString version;      // the version text for the caption
+    QString baseUrl;      // feed server base address, prefix of the pictures
+    int groupIndex = 0;   // the group filter's selected index and text
+    QString groupText;
+};
+
+// What the item walk builds up over one cycle.
+struct ItemWalk
+{
+    QString cardsHtml;
+    QString pageBackground;
+    GroupList groups;
+};
+
+// One feed item: caption, background, group, toolbar colour and, when it passes the
+// group filter, its card appended to `walk.cardsHtml`. Throws ReaderError on a faulty item.
+void NewsCardStep(const QDomElement &item, const CardSettings &settings, CardWindow &window,
+                  ItemWalk &walk);
+
+// Pieces of the card, exposed for their own tests.
+QString cardDateText(const QString &date, const QString &time, const QString &dateTo,
+                     const QString &timeTo);
+// Picture box: spacing + size in each direction, 110 x 110 when any conversion fails.
+QSize pictureBoxSize(const QString &spacing, const QString &sizeX, const QString &sizeY);

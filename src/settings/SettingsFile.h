@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The reader's settings: one section of an INI file beside the executable.
+// Nothing is cached: every read looks at the file, and every write has replaced the
+// file on disk before it returns.
+class SettingsFile
+{
+public:
+    explicit SettingsFile(QString path);
+
+    const QString &path() const { return m_path; }
+
+    // The key's text; `fallback` when the key is missing. A key present with an empty
+    // value reads as the empty text. At most 2047 characters are returned.
+    QString ReadString(const QString &key, const QString &fallback) const;
+    // Throws ReaderError("Unable to write to <path>") when the file cannot be written.
+    void WriteString(const QString &key, const QString &value);
+
+    // Decimal, or hexadecimal behind "$", "x" or "0x"; anything else gives `fallback`.
+    int ReadInteger(const QString &key, int fallback) const;
+    void WriteInteger(const QString &key, int value);
+
+private:
+    QString m_path;
+};
+
+// The number rules of ReadInteger, on their own.
+std::optional<int> parseSettingsInteger(const QString &text);

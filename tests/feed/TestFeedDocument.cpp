@@ -1,0 +1,9 @@
+#include <QtTest>
+
+class TestFeedDocument : public QObject
+{
+    Q_OBJECT
+};
+
+QTEST_GUILESS_MAIN(TestFeedDocument)
+#include "TestFeedDocument.moc"

@@ -1,0 +1,9 @@
+#include <QtTest>
+
+class TestSettingsFile : public QObject
+{
+    Q_OBJECT
+};
+
+QTEST_GUILESS_MAIN(TestSettingsFile)
+#include "TestSettingsFile.moc"

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+// A real HTTP server on 127.0.0.1 for tests. It runs on a thread of its own, so it answers
+// while the test's thread is blocked in a download.
+class LocalHttpServer
+{
+public:
+    struct Response
+    {
+        enum class Mode {
+            Answer,  // send status, headers and body, then close
+            Silent,  // accept the connection and never send anything
+        };
+        Mode mode = Mode::Answer;
+        int status = 200;
+        QByteArray contentType = "application/xml";
+        QList<QPair<QByteArray, QByteArray>> headers;  // e.g. {"Location", "/reader/x"}
+        QByteArray body;
+    };
+    // Gets the request line as it arrived ("GET /reader/xml.php?id=... HTTP/1.1").
+    using Handler = std::function<Response(const QByteArray &requestLine)>;
+
+    explicit LocalHttpServer(Handler handler);
+    ~LocalHttpServer();  // stops the server
+
+    quint16 port() const;
+    // "http://127.0.0.1:<port>/reader/"
+    QString baseUrl() const;
+    // Every request line received so far, in order.
+    QList<QByteArray> requestLines() const;
+    // Stops listening and closes open connections; later connections are refused.
+    void stop();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
