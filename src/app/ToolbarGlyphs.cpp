@@ -1,0 +1,1 @@
+// placeholder: implemented by the owner of this file
