@@ -1,1 +1,32 @@
-int main() { return 0; }
+#include "app/ReaderWindow.h"
+#include "view/HtmlView.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+int main(int argc, char *argv[])
+{
+#ifdef Q_OS_UNIX
+    // The web engine refuses to start as root with its sandbox on; the reader's page runs
+    // no script, so it can do without.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+#endif
+    HtmlView::registerScheme();
+    QApplication app(argc, argv);
+
+    // The toolkit's own buttons and messages (Cancel, parser descriptions) in Czech.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
+
+    ReaderWindow window(ReaderConfig{ReaderPaths::besideExecutable(), QStringLiteral(ZR_FEED_BASE_URL), {}});
+    window.show();
+    return app.exec();
+}

@@ -4,6 +4,10 @@
 #include "feed/FeedDocument.h"
 #include "feed/FeedDownload.h"
 #include "feed/ReaderState.h"
+#include "render/InfoBlocks.h"
+#include "render/NewsCard.h"
+
+#include <functional>
 
 class RefreshHost;
 class SettingsFile;
@@ -29,6 +33,11 @@ public:
 
 private:
     void run();
+    // Walks one run of the root's children; false when an element failed (the cycle has
+    // then ended through its failure exit).
+    bool walkRun(const QString &runName, const std::function<void(const QDomElement &)> &step);
+    // Pages, group filter, stored choices and clean-up of a cycle whose feed was read whole.
+    void finish(const ItemWalk &items, const InfoBlocks &blocks, bool offline);
 
     RefreshHost &m_host;
     ReaderState &m_state;

@@ -13,8 +13,10 @@ public:
     virtual void setToolbarEnabled(bool enabled) = 0;
     // Processes every pending event, then returns.
     virtual void pumpEvents() = 0;
-    // A modal message box; returns when the user has closed it.
+    // A plain modal message box; returns when the user has closed it.
     virtual void showMessage(const QString &text) = 0;
+    // The standard error box for a failure the cycle did not expect.
+    virtual void showError(const QString &message) = 0;
 
     virtual QString versionText() const = 0;
     virtual int fontSizeIndex() const = 0;  // -1 when no entry is selected

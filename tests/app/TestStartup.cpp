@@ -1,9 +1,375 @@
+#include "app/ErrorBox.h"
+#include "app/ReaderWindow.h"
+#include "app/WindowGeometry.h"
+#include "common/Texts.h"
+#include "settings/BrowserEmulation.h"
+#include "settings/SettingsKeys.h"
+#include "support/LocalHttpServer.h"
+#include "support/ModalWatcher.h"
+#include "view/HtmlView.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+
+namespace {
+
+const QByteArray Feed =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><feed><zelton_information><ZELTON_FIRMA>Spolek</ZELTON_FIRMA>"
+    "<ZELTON_BACKGROUNG>E8EEF4</ZELTON_BACKGROUNG><ZELTON_SKUPINA_POPIS>Sport</ZELTON_SKUPINA_POPIS>"
+    "<ZELTON_TEXT>Z\xc3\xa1vod</ZELTON_TEXT></zelton_information><zelton_other_information>"
+    "<ZT_INFO_INFORMACE>O n\xc3\xa1s</ZT_INFO_INFORMACE></zelton_other_information></feed>";
+
+} // namespace
 
 class TestStartup : public QObject
 {
     Q_OBJECT
+
+private:
+    QTemporaryDir m_config;  // stands in for the user's configuration folder
+    LocalHttpServer m_server{[](const QByteArray &) {
+        LocalHttpServer::Response response;
+        response.body = Feed;
+        return response;
+    }};
+
+    // A reader in its own folder whose settings file holds `settings` at start.
+    struct Reader
+    {
+        Reader(const QString &baseUrl, const QList<QPair<QString, QString>> &settings,
+               QStringList answers = {QStringLiteral("demo")})
+            : answers(std::move(answers))
+        {
+            {
+                SettingsFile file(dir.filePath(QStringLiteral("Settings.ini")));
+                for (const auto &[key, value] : settings)
+                    file.WriteString(key, value);
+            }
+            window = std::make_unique<ReaderWindow>(ReaderConfig{ReaderPaths(dir.path()), baseUrl, [this] {
+                ++asked;
+                return this->answers.isEmpty() ? QString() : this->answers.takeFirst();
+            }});
+        }
+
+        template <typename T>
+        T *child(const char *name) const
+        {
+            return window->findChild<T *>(QLatin1String(name));
+        }
+        SettingsFile settings() const { return SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))); }
+
+        QTemporaryDir dir;
+        QStringList answers;
+        int asked = 0;
+        std::unique_ptr<ReaderWindow> window;
+    };
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    }
+
+    void shouldAskForIdUntilOneIsTypedAndStoreIt()
+    {
+        ModalWatcher boxes;
+        Reader reader(m_server.baseUrl(), {}, {QString(), QString(), QStringLiteral(" my id ")});
+        QCOMPARE(reader.asked, 3);
+        QCOMPARE(reader.window->state().organizationId, QStringLiteral(" my id "));
+        QCOMPARE(reader.settings().ReadString(SettingsKeys::Id, {}), QStringLiteral(" my id "));
+        QVERIFY(boxes.boxes.isEmpty());
+        // The first cycle ran with that ID before the window was shown.
+        QVERIFY(reader.window->isHidden());
+        QCOMPARE(m_server.requestLines().last(),
+                 "GET /reader/xml.php?id=%20my%20id%20&user=DELPHI%20-%20Vymazano&aplikace=DELPHI&verze=1.50 HTTP/1.1");
+        QVERIFY(reader.window->view()->hasDocument());
+    }
+
+    void shouldUseStoredIdWithoutAsking()
+    {
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("spolek")}});
+        QCOMPARE(reader.asked, 0);
+        QCOMPARE(reader.window->state().organizationId, QStringLiteral("spolek"));
+    }
+
+    void shouldStartWithDefaults()
+    {
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")}});
+        QCOMPARE(reader.window->size(), QSize(460, 300));
+        QCOMPARE(reader.window->state().viewMode, QStringLiteral("S"));
+        QVERIFY(reader.window->state().firstLoad);
+        QCOMPARE(reader.child<QComboBox>("ComboBox3")->currentText(), QStringLiteral("12"));
+        QCOMPARE(reader.child<QComboBox>("ComboBox1")->currentIndex(), 0);
+        QCOMPARE(reader.child<QComboBox>("ComboBox2")->currentText(), Texts::AllGroups);
+        const QTimer *timer = reader.child<QTimer>("Timer1");
+        QVERIFY(!timer->isActive());
+        QCOMPARE(timer->interval(), 600000);
+        QVERIFY(reader.child<QLabel>("Label1")->isHidden());
+        QCOMPARE(reader.child<QLabel>("Label1")->text(), QStringLiteral("1.50"));
+        QVERIFY(QDir(reader.dir.filePath(QStringLiteral("tmp"))).exists());
+        // The first cycle stored the choices and named the window after the organization.
+        QCOMPARE(reader.window->windowTitle(), QStringLiteral("Spolek - 1.50"));
+        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::FontSize, -5), 4);
+    }
+
+    void shouldRestoreStoredChoices_data()
+    {
+        QTest::addColumn<QString>("fontSize");
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<int>("fontIndex");
+        QTest::addColumn<int>("styleIndex");
+        QTest::addColumn<QStringList>("groupEntries");
+        QTest::newRow("stored values") << "31" << "3" << "Sport" << 31 << 3 << QStringList{"Vše", "Sport"};
+        QTest::newRow("out of range") << "99" << "-1" << "" << -1 << -1 << QStringList{"Vše"};
+        QTest::newRow("not numbers") << "abc" << "x" << "Vše" << 4 << 0 << QStringList{"Vše"};
+    }
+    void shouldRestoreStoredChoices()
+    {
+        QFETCH(QString, fontSize);
+        QFETCH(QString, style);
+        QFETCH(QString, group);
+        QFETCH(int, fontIndex);
+        QFETCH(int, styleIndex);
+        QFETCH(QStringList, groupEntries);
+        // No feed: the first cycle fails, so the lists show what start-up selected.
+        ModalWatcher boxes;
+        Reader reader(QStringLiteral("http://127.0.0.1:1/reader/"),
+                      {{SettingsKeys::Id, QStringLiteral("demo")}, {SettingsKeys::FontSize, fontSize},
+                       {SettingsKeys::Style, style}, {SettingsKeys::Group, group}});
+        QCOMPARE(boxes.texts(), QStringList{Texts::NoConnection});
+        QCOMPARE(reader.child<QComboBox>("ComboBox3")->currentIndex(), fontIndex);
+        QCOMPARE(reader.child<QComboBox>("ComboBox1")->currentIndex(), styleIndex);
+        const QComboBox *groups = reader.child<QComboBox>("ComboBox2");
+        QStringList entries;
+        for (int i = 0; i < groups->count(); ++i)
+            entries << groups->itemText(i);
+        QCOMPARE(entries, groupEntries);
+        QCOMPARE(groups->currentIndex(), groupEntries.size() - 1);
+        if (fontIndex < 0)
+            QVERIFY(reader.child<QComboBox>("ComboBox3")->currentText().isEmpty());
+    }
+
+    void shouldApplyMinimumAndKeepWindowInWorkArea()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")},
+                                           {SettingsKeys::Left, QStringLiteral("-500")},
+                                           {SettingsKeys::Top, QString::number(area.bottom() + 50)},
+                                           {SettingsKeys::Width, QStringLiteral("200")},
+                                           {SettingsKeys::Height, QStringLiteral("350")}});
+        QCOMPARE(reader.window->size(), QSize(460, 350));
+        QCOMPARE(reader.window->pos(), QPoint(area.x() < 0 ? 0 : area.x(), area.y() + area.height() - 350));
+    }
+
+    void shouldWriteBrowserEmulationValue()
+    {
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")}});
+        QFile file(browserEmulationStandInFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.contains("[" + BrowserEmulationKey.toUtf8() + "]"));
+        QVERIFY(text.contains("TestStartup=9000"));
+    }
+
+    // Without the browser emulation value the reader still starts: the failure is shown
+    // and the ID is still asked for, and the first cycle still runs.
+    void shouldGoOnWhenBrowserEmulationCannotBeWritten()
+    {
+        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+        const QString blocker = m_config.filePath(QStringLiteral("not-a-folder"));
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        qputenv("XDG_CONFIG_HOME", blocker.toUtf8());
+        ModalWatcher boxes;
+        const int requests = m_server.requestLines().size();
+        Reader reader(m_server.baseUrl(), {});
+        qputenv("XDG_CONFIG_HOME", saved);
+
+        QCOMPARE(boxes.boxes.size(), 1);
+        QCOMPARE(boxes.boxes.first().text, QStringLiteral("Failed to set data for 'TestStartup'."));
+        QCOMPARE(boxes.boxes.first().icon, QMessageBox::Critical);
+        QCOMPARE(boxes.boxes.first().caption, QStringLiteral("Teststartup"));
+        QCOMPARE(reader.asked, 1);
+        QCOMPARE(m_server.requestLines().size(), requests + 1);
+    }
+
+    void shouldStoreGeometryAtClose()
+    {
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")}});
+        reader.window->show();
+        reader.window->setGeometry(QRect(40, 50, 600, 420));
+        QVERIFY(reader.window->close());
+        const SettingsFile settings = reader.settings();
+        QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 0), reader.window->x());
+        QCOMPARE(settings.ReadInteger(SettingsKeys::Top, 0), reader.window->y());
+        QCOMPARE(settings.ReadInteger(SettingsKeys::Width, 0), 600);
+        QCOMPARE(settings.ReadInteger(SettingsKeys::Height, 0), 420);
+    }
+
+    void shouldCloseEvenWhenGeometryCannotBeStored()
+    {
+        ModalWatcher boxes;
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")}});
+        reader.window->show();
+        // The settings file is replaced by a folder of that name: no write can succeed.
+        const QString path = reader.dir.filePath(QStringLiteral("Settings.ini"));
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path + QStringLiteral("/x")));
+        QVERIFY(reader.window->close());
+        QVERIFY(!reader.window->isVisible());
+        QCOMPARE(boxes.boxes.size(), 1);
+        QVERIFY(boxes.boxes.first().text.startsWith(QStringLiteral("Unable to write to ")));
+    }
+
+    void shouldBuildDesignedToolbar_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("reload") << "Image1" << QRect(8, 5, 28, 28) << "Načíst znovu obsah";
+        QTest::newRow("enter ID") << "Image7" << QRect(41, 5, 28, 28) << "Zadej ID organizace";
+        QTest::newRow("group filter") << "ComboBox2" << QRect(75, 4, 124, 31) << "";
+        QTest::newRow("font size") << "ComboBox3" << QRect(204, 4, 50, 31) << "";
+        QTest::newRow("version") << "Label1" << QRect(217, 28, 24, 13) << "";
+        QTest::newRow("style") << "ComboBox1" << QRect(259, 4, 112, 31) << "";
+        QTest::newRow("information") << "Image2" << QRect(377, 5, 28, 28) << "Informace o organizaci";
+        QTest::newRow("contacts") << "Image3" << QRect(411, 5, 28, 28) << "Kontakty";
+    }
+    void shouldBuildDesignedToolbar()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, hint);
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")}});
+        reader.window->resize(900, 600);
+        const QWidget *panel = reader.child<QWidget>("Panel1");
+        const QWidget *component = panel->findChild<QWidget *>(name);
+        QVERIFY(component);
+        QCOMPARE(component->parentWidget(), panel);
+        QCOMPARE(component->geometry(), geometry);
+        QCOMPARE(component->toolTip(), hint);
+        if (const auto *picture = qobject_cast<const QLabel *>(component); picture && name.startsWith(u'I')) {
+            const QImage image = picture->pixmap().toImage();
+            QCOMPARE(image.deviceIndependentSize().toSize(), QSize(28, 28));
+            QCOMPARE(QColor(image.pixel(0, 0)), QColor(0, 64, 128));
+        }
+        if (const auto *list = qobject_cast<const QComboBox *>(component)) {
+            QVERIFY(!list->isEditable());
+            QCOMPARE(list->font().pointSize(), 14);
+        }
+    }
+
+    void shouldBuildDesignedWindow()
+    {
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")}});
+        ReaderWindow &window = *reader.window;
+        window.resize(700, 500);
+        window.show();
+        QCOMPARE(window.objectName(), QStringLiteral("Form1"));
+        QCOMPARE(window.minimumSize(), QSize(460, 300));
+        const QWidget *panel1 = reader.child<QWidget>("Panel1");
+        const QWidget *panel2 = reader.child<QWidget>("Panel2");
+        QTRY_COMPARE(panel1->geometry(), QRect(0, 0, 700, 41));
+        QCOMPARE(panel2->geometry(), QRect(0, 41, 700, 459));
+        const auto *view = reader.child<HtmlView>("WebBrowser1");
+        QVERIFY(view);
+        QCOMPARE(view->parentWidget(), panel2);
+        QCOMPARE(view->geometry(), panel2->rect());
+
+        QStringList sizes;
+        const QComboBox *fontSizes = reader.child<QComboBox>("ComboBox3");
+        for (int i = 0; i < fontSizes->count(); ++i)
+            sizes << fontSizes->itemText(i);
+        QCOMPARE(sizes.size(), 32);
+        QCOMPARE(sizes.first(), QStringLiteral("8"));
+        QCOMPARE(sizes.at(12), QStringLiteral("20"));
+        QCOMPARE(sizes.at(13), QStringLiteral("22"));
+        QCOMPARE(sizes.last(), QStringLiteral("40"));
+        const QComboBox *styles = reader.child<QComboBox>("ComboBox1");
+        QStringList styleNames;
+        for (int i = 0; i < styles->count(); ++i)
+            styleNames << styles->itemText(i);
+        QCOMPARE(styleNames, (QStringList{"Zaoblené", "Hranaté", "Stín", "100%"}));
+    }
+
+    void shouldClampIntoWorkArea_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("workArea");
+        QTest::addColumn<QPoint>("expected");
+        const QRect fullHd(0, 0, 1920, 1040);
+        QTest::newRow("inside stays") << QRect(100, 80, 460, 300) << fullHd << QPoint(100, 80);
+        QTest::newRow("left of the area") << QRect(-500, 10, 460, 300) << fullHd << QPoint(0, 10);
+        QTest::newRow("task bar at the left") << QRect(20, 10, 460, 300) << QRect(60, 0, 1860, 1080) << QPoint(60, 10);
+        QTest::newRow("task bar at the top") << QRect(20, 0, 460, 300) << QRect(0, 40, 1920, 1040) << QPoint(20, 40);
+        QTest::newRow("past the right edge") << QRect(1800, 10, 460, 300) << fullHd << QPoint(1460, 10);
+        QTest::newRow("past the bottom edge") << QRect(10, 900, 460, 300) << fullHd << QPoint(10, 740);
+        // Wider than the area: the right-edge test moves it negative, the last test to 0.
+        QTest::newRow("wider than the area") << QRect(100, 10, 2500, 300) << fullHd << QPoint(0, 10);
+        QTest::newRow("taller than the area") << QRect(10, 10, 460, 1500) << fullHd << QPoint(10, 0);
+        // The last tests compare with 0, not with the area's edge.
+        QTest::newRow("wider than an offset area")
+            << QRect(100, 10, 2500, 300) << QRect(60, 0, 1860, 1080) << QPoint(0, 10);
+        QTest::newRow("second screen at the left") << QRect(-1500, 10, 460, 300) << QRect(-1920, 0, 1920, 1080)
+                                                   << QPoint(0, 10);
+    }
+    void shouldClampIntoWorkArea()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QRect, workArea);
+        QFETCH(QPoint, expected);
+        QCOMPARE(clampToWorkArea(window, workArea), expected);
+    }
+
+    void shouldTitleBoxesAfterExecutable_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("windows") << "ZeltonReader.exe" << "Zeltonreader";
+        QTest::newRow("no extension") << "ZeltonReader" << "Zeltonreader";
+        QTest::newRow("two dots") << "Zelton.Reader.exe" << "Zelton";
+        QTest::newRow("lower case") << "zeltonReader" << "zeltonreader";
+    }
+    void shouldTitleBoxesAfterExecutable()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, title);
+        QCOMPARE(applicationTitleFor(fileName), title);
+    }
+
+    void shouldEndErrorMessagesWithFullStop_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << "Unable to write to C:\\x\\Settings.ini" << "Unable to write to C:\\x\\Settings.ini.";
+        QTest::newRow("full stop") << "Hotovo." << "Hotovo.";
+        QTest::newRow("quote") << "Failed to set data for 'x'" << "Failed to set data for 'x'";
+        QTest::newRow("exclamation") << "Pozor!" << "Pozor!";
+        QTest::newRow("colon") << "Chyba:" << "Chyba:.";
+        QTest::newRow("letter with accent") << "Chyba v kódování" << "Chyba v kódování.";
+        QTest::newRow("empty") << "" << "";
+    }
+    void shouldEndErrorMessagesWithFullStop()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(withFullStop(message), shown);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestStartup)
+int main(int argc, char *argv[])
+{
+    HtmlView::registerScheme();
+    QApplication app(argc, argv);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "TestStartup.moc"

@@ -1,1 +1,0 @@
-// placeholder: implemented by the owner of this file

@@ -1,0 +1,28 @@
+#include "app/ToolbarPicture.h"
+
+#include <QMouseEvent>
+
+ToolbarPicture::ToolbarPicture(const QPixmap &pixmap, const QString &hint, QWidget *parent)
+    : QLabel(parent)
+{
+    setPixmap(pixmap);
+    setToolTip(hint);
+    setAccessibleName(hint);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void ToolbarPicture::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void ToolbarPicture::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A click counts when the button is let go over the picture, as with any button.
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    event->accept();
+    if (click)
+        emit clicked();
+}
