@@ -29,6 +29,11 @@ inline const QString NoTempFeed = QStringLiteral("Nelze vyhledat dočasný XML s
 inline const QString NotUtf8 =
     QStringLiteral("Chyba v XML souboru. Tento soubor musí být v kódování UTF-8.");
 inline const QString BadTag = QStringLiteral("Chyba v XML tagu.");
+// Descriptions of the feed faults that the reader finds itself rather than the XML parser.
+inline const QString FeedDoctypeRefused =
+    QStringLiteral("Dokument nesmí obsahovat deklaraci typu dokumentu.");
+inline const QString FeedBadUtf8 =
+    QStringLiteral("Dokument obsahuje bajty, které nejsou platným kódováním UTF-8.");
 inline QString deleteFailed(const QString &path)
 {
     return QStringLiteral("Chyba při odstraňování souboru ") + path + u'.';
@@ -45,5 +50,10 @@ inline QString failedToSetData(const QString &valueName)
 {
     return QStringLiteral("Failed to set data for '") + valueName + u'\'';
 }
+
+// The context menu of the HTML view.
+inline const QString MenuCopy = QStringLiteral("Kopírovat");
+inline const QString MenuSelectAll = QStringLiteral("Vybrat vše");
+inline const QString MenuCopyLink = QStringLiteral("Kopírovat odkaz");
 
 } // namespace Texts

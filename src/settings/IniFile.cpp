@@ -1,1 +1,207 @@
-// placeholder: implemented by the owner of this file
+#include "settings/IniFile.h"
+
+#include <QFile>
+#include <QList>
+#include <QSaveFile>
+#include <QStringView>
+
+#include <utility>
+
+namespace {
+
+const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+#ifdef Q_OS_WIN
+const QByteArray NewFileLineEnd = QByteArrayLiteral("\r\n");
+#else
+const QByteArray NewFileLineEnd = QByteArrayLiteral("\n");
+#endif
+
+// One line of the file as it was read, its end kept apart so that an untouched line is
+// written back with exactly the bytes it came with.
+struct Line
+{
+    QByteArray text;
+    QByteArray end; // "\r\n", "\n", or empty for a last line without one
+};
+
+QList<Line> splitLines(QByteArray bytes)
+{
+    if (bytes.startsWith(Utf8Bom))
+        bytes.remove(0, Utf8Bom.size());
+
+    QList<Line> lines;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype newline = bytes.indexOf('\n', start);
+        if (newline < 0) {
+            lines.append({bytes.mid(start), {}});
+            break;
+        }
+        qsizetype textEnd = newline;
+        if (textEnd > start && bytes.at(textEnd - 1) == '\r')
+            --textEnd;
+        lines.append({bytes.mid(start, textEnd - start), bytes.mid(textEnd, newline + 1 - textEnd)});
+        start = newline + 1;
+    }
+    return lines;
+}
+
+QByteArray joinLines(const QList<Line> &lines)
+{
+    QByteArray bytes;
+    for (const Line &line : lines)
+        bytes += line.text + line.end;
+    return bytes;
+}
+
+// Blanks as hand-edited INI files have them around keys and values.
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && (text[first] == u' ' || text[first] == u'\t'))
+        ++first;
+    while (last > first && (text[last - 1] == u' ' || text[last - 1] == u'\t'))
+        --last;
+    return text.sliced(first, last - first);
+}
+
+bool sameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// The name of a "[name]" line, or nothing for any other line.
+std::optional<QString> sectionName(const Line &line)
+{
+    const QString decoded = QString::fromUtf8(line.text);
+    const QStringView text = trimBlanks(decoded);
+    if (!text.startsWith(u'['))
+        return std::nullopt;
+    const qsizetype close = text.lastIndexOf(u']');
+    if (close < 0)
+        return std::nullopt;
+    return trimBlanks(text.sliced(1, close - 1)).toString();
+}
+
+// Key and value of a "key=value" line, or nothing for any other line.
+std::optional<std::pair<QString, QString>> keyLine(const Line &line)
+{
+    const QString decoded = QString::fromUtf8(line.text);
+    const qsizetype equals = decoded.indexOf(u'=');
+    if (equals < 0)
+        return std::nullopt;
+    const QStringView view(decoded);
+    return std::pair{trimBlanks(view.first(equals)).toString(),
+                     trimBlanks(view.sliced(equals + 1)).toString()};
+}
+
+struct Found
+{
+    qsizetype section = -1;     // the section's header line
+    qsizetype lastContent = -1; // its last non-blank line, where a new key goes after
+    qsizetype key = -1;         // the key's line within it
+};
+
+Found find(const QList<Line> &lines, const QString &section, const QString &key)
+{
+    Found found;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (const auto name = sectionName(lines[i])) {
+            if (found.section >= 0)
+                break; // only the first section of that name counts
+            if (sameName(*name, section))
+                found.section = found.lastContent = i;
+            continue;
+        }
+        if (found.section < 0)
+            continue;
+        if (!trimBlanks(QString::fromUtf8(lines[i].text)).isEmpty())
+            found.lastContent = i;
+        if (const auto entry = keyLine(lines[i]); entry && sameName(entry->first, key)) {
+            found.key = i;
+            break;
+        }
+    }
+    return found;
+}
+
+QByteArray lineEndOf(const QList<Line> &lines)
+{
+    for (const Line &line : lines) {
+        if (!line.end.isEmpty())
+            return line.end;
+    }
+    return NewFileLineEnd;
+}
+
+} // namespace
+
+IniFile::IniFile(QString path)
+    : m_path(std::move(path))
+{
+}
+
+std::optional<QByteArray> IniFile::readAll() const
+{
+    QFile file(m_path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QString> IniFile::value(const QString &section, const QString &key) const
+{
+    const auto bytes = readAll();
+    if (!bytes)
+        return std::nullopt;
+    const QList<Line> lines = splitLines(*bytes);
+    const Found found = find(lines, section, key);
+    if (found.key < 0)
+        return std::nullopt;
+    return keyLine(lines[found.key])->second;
+}
+
+bool IniFile::setValue(const QString &section, const QString &key, const QString &text)
+{
+    // A file that exists but cannot be read must not be replaced by one holding this key only.
+    const auto bytes = readAll();
+    if (!bytes)
+        return false;
+
+    QList<Line> lines = splitLines(*bytes);
+    const QByteArray end = lineEndOf(lines);
+    const Found found = find(lines, section, key);
+
+    if (found.key >= 0) {
+        // The key keeps the spelling it has in the file; its old line end stays too.
+        lines[found.key].text = keyLine(lines[found.key])->first.toUtf8() + '=' + text.toUtf8();
+    } else {
+        QList<Line> added;
+        if (found.section < 0)
+            added.append({'[' + section.toUtf8() + ']', end});
+        added.append({key.toUtf8() + '=' + text.toUtf8(), end});
+
+        const qsizetype after = found.section >= 0 ? found.lastContent : lines.size() - 1;
+        if (after >= 0 && lines[after].end.isEmpty())
+            lines[after].end = end;
+        for (qsizetype i = 0; i < added.size(); ++i)
+            lines.insert(after + 1 + i, added[i]);
+    }
+
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray out = joinLines(lines);
+    // commit() of Qt 6.4 ignores a failed flush of its buffer and would put a cut-short
+    // file in place, so the flush is checked here. An uncommitted copy is thrown away.
+    if (file.write(out) != out.size() || !file.flush())
+        return false;
+    return file.commit();
+}

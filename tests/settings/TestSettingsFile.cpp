@@ -1,9 +1,517 @@
+#include "common/ReaderError.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsKeys.h"
+
 #include <QtTest>
+
+#include <climits>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+const QString NoError = QStringLiteral("(no error thrown)");
+
+// The message of the ReaderError that `action` throws.
+template <typename Action>
+QString errorOf(Action action)
+{
+    try {
+        action();
+    } catch (const ReaderError &error) {
+        return error.message();
+    }
+    return NoError;
+}
+
+#ifdef Q_OS_UNIX
+// Makes the kernel refuse to grow any file of this process past `bytes` for its lifetime,
+// the way a full disk would; works for root too, unlike file permissions.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_active = false;
+};
+#endif
+
+} // namespace
 
 class TestSettingsFile : public QObject
 {
     Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void shouldParseWholeNumbers_data();
+    void shouldParseWholeNumbers();
+    void shouldReadIntegerOrFallBack();
+    void shouldStoreWholeNumbersAsDecimalText_data();
+    void shouldStoreWholeNumbersAsDecimalText();
+
+    void shouldReadString_data();
+    void shouldReadString();
+    void shouldNotCreateFileWhenReading();
+    void shouldReadBackWhatWasWritten_data();
+    void shouldReadBackWhatWasWritten();
+    void shouldCutLongValues_data();
+    void shouldCutLongValues();
+    void shouldReadFileAnewOnEveryCall();
+
+    void shouldChangeOnlyTheWrittenKey_data();
+    void shouldChangeOnlyTheWrittenKey();
+
+    void shouldReportFullPathWhenWriteFails_data();
+    void shouldReportFullPathWhenWriteFails();
+    void shouldKeepOldFileWhenWriteIsCutShort();
+
+private:
+    QString settingsPath() const { return m_dir->filePath(QStringLiteral("Settings.ini")); }
+    void writeFile(const QByteArray &bytes) const;
+    QByteArray fileBytes() const;
+
+    std::optional<QTemporaryDir> m_dir;
+    QString m_oldCurrent;
 };
+
+void TestSettingsFile::init()
+{
+    m_dir.emplace();
+    QVERIFY(m_dir->isValid());
+    m_oldCurrent = QDir::currentPath();
+}
+
+void TestSettingsFile::cleanup()
+{
+    QDir::setCurrent(m_oldCurrent);
+    m_dir.reset();
+}
+
+void TestSettingsFile::writeFile(const QByteArray &bytes) const
+{
+    QFile file(settingsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray TestSettingsFile::fileBytes() const
+{
+    QFile file(settingsPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void TestSettingsFile::shouldParseWholeNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<int>("value");
+
+    const auto number = [](const char *text, int value) {
+        QTest::newRow(text) << QString::fromUtf8(text) << true << value;
+    };
+    const auto notNumber = [](const char *name, const char *text) {
+        QTest::newRow(name) << QString::fromUtf8(text) << false << 0;
+    };
+
+    number("32", 32);
+    number("+32", 32);
+    number("-32", -32);
+    number("  32", 32);
+    number("\t32", 32);
+    number("0", 0);
+    number("-0", 0);
+    number("0032", 32);
+    number("2147483647", INT_MAX);
+    number("-2147483648", INT_MIN);
+    number("0x20", 32);
+    number("0X1f", 31);
+    number("$20", 32);
+    number("x20", 32);
+    number("X20", 32);
+    number("$abcDEF", 0xABCDEF);
+    number("$7FFFFFFF", INT_MAX);
+    number("$80000000", INT_MIN);
+    number("$FFFFFFFF", -1);
+    number("$000000001", 1);
+    number("$00000000FFFFFFFF", -1);
+    number("-$20", -32);
+    number("+0x20", 32);
+    number("-$FFFFFFFF", 1);
+    number("-$80000000", INT_MIN);
+    number("  -x10", -16);
+
+    notNumber("2147483648", "2147483648");
+    notNumber("-2147483649", "-2147483649");
+    notNumber("huge decimal", "99999999999999999999");
+    notNumber("$100000000", "$100000000");
+    notNumber("abc", "abc");
+    notNumber("3.5", "3.5");
+    notNumber("1e3", "1e3");
+    notNumber("sign alone -", "-");
+    notNumber("sign alone +", "+");
+    notNumber("two signs", "--5");
+    notNumber("prefix alone $", "$");
+    notNumber("prefix alone 0x", "0x");
+    notNumber("prefix alone x", "x");
+    notNumber("sign and prefix alone", "-$");
+    notNumber("empty", "");
+    notNumber("blanks only", "   ");
+    notNumber("trailing blank", "32 ");
+    notNumber("blank inside", "3 2");
+    notNumber("blank after sign", "- 32");
+    notNumber("blank after prefix", "$ 20");
+    notNumber("sign after prefix", "$-20");
+    notNumber("double prefix", "0x$20");
+    notNumber("hex digit in decimal", "12a");
+    notNumber("non-hex after prefix", "0x2g");
+    notNumber("hex suffix", "20h");
+    notNumber("thousands separator", "1,000");
+    notNumber("non-ASCII digits", "\xD9\xA3\xD9\xA2"); // Arabic-Indic 3 and 2
+    notNumber("full-width digits", "\xEF\xBC\x93\xEF\xBC\x92");
+}
+
+void TestSettingsFile::shouldParseWholeNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, isNumber);
+    QFETCH(int, value);
+
+    const std::optional<int> parsed = parseSettingsInteger(text);
+    QCOMPARE(parsed.has_value(), isNumber);
+    if (isNumber)
+        QCOMPARE(*parsed, value);
+}
+
+void TestSettingsFile::shouldReadIntegerOrFallBack()
+{
+    writeFile("[ZELTON_INFO_READER]\nLeft=0x20\nTop=abc\nWidth = -7 \nHeight=\nFontSize=$FFFFFFFF\n");
+    const SettingsFile settings(settingsPath());
+
+    QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 10), 32);
+    QCOMPARE(settings.ReadInteger(SettingsKeys::Top, 10), 10);
+    QCOMPARE(settings.ReadInteger(SettingsKeys::Width, 300), -7);
+    QCOMPARE(settings.ReadInteger(SettingsKeys::Height, 300), 300);
+    QCOMPARE(settings.ReadInteger(SettingsKeys::FontSize, 4), -1);
+    QCOMPARE(settings.ReadInteger(SettingsKeys::Style, 0), 0);
+}
+
+void TestSettingsFile::shouldStoreWholeNumbersAsDecimalText_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QByteArray>("line");
+
+    QTest::newRow("zero") << 0 << QByteArray("FontSize=0\n");
+    QTest::newRow("none selected") << -1 << QByteArray("FontSize=-1\n");
+    QTest::newRow("largest") << INT_MAX << QByteArray("FontSize=2147483647\n");
+    QTest::newRow("smallest") << INT_MIN << QByteArray("FontSize=-2147483648\n");
+}
+
+void TestSettingsFile::shouldStoreWholeNumbersAsDecimalText()
+{
+    QFETCH(int, value);
+    QFETCH(QByteArray, line);
+
+    SettingsFile(settingsPath()).WriteInteger(SettingsKeys::FontSize, value);
+
+    QCOMPARE(fileBytes(), "[ZELTON_INFO_READER]\n" + line);
+    QCOMPARE(SettingsFile(settingsPath()).ReadInteger(SettingsKeys::FontSize, 4), value);
+}
+
+void TestSettingsFile::shouldReadString_data()
+{
+    QTest::addColumn<QByteArray>("content"); // a null array: no file at all
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    const QString fallback = QStringLiteral("fallback");
+    const QString id = SettingsKeys::Id;
+
+    QTest::newRow("missing file") << QByteArray() << id << fallback;
+    QTest::newRow("empty file") << QByteArray("") << id << fallback;
+    QTest::newRow("missing key") << QByteArray("[ZELTON_INFO_READER]\nLeft=1\n") << id << fallback;
+    QTest::newRow("present but empty") << QByteArray("[ZELTON_INFO_READER]\nID=\n") << id << QString();
+    QTest::newRow("blanks only") << QByteArray("[ZELTON_INFO_READER]\nID=  \t\n") << id << QString();
+    QTest::newRow("blanks around key and value")
+        << QByteArray("[ZELTON_INFO_READER]\n  ID = demo \t\n") << id << QStringLiteral("demo");
+    QTest::newRow("blanks inside value kept")
+        << QByteArray("[ZELTON_INFO_READER]\nID=a  b\n") << id << QStringLiteral("a  b");
+    QTest::newRow("key in other case") << QByteArray("[ZELTON_INFO_READER]\nid=demo\n") << id
+                                       << QStringLiteral("demo");
+    QTest::newRow("section in other case")
+        << QByteArray("[Zelton_Info_Reader]\nID=demo\n") << id << QStringLiteral("demo");
+    QTest::newRow("section header with blanks")
+        << QByteArray("  [ ZELTON_INFO_READER ]  \nID=demo\n") << id << QStringLiteral("demo");
+    QTest::newRow("CRLF") << QByteArray("[ZELTON_INFO_READER]\r\nID=demo\r\nLeft=5\r\n") << id
+                          << QStringLiteral("demo");
+    QTest::newRow("byte order mark")
+        << QByteArray("\xEF\xBB\xBF[ZELTON_INFO_READER]\nID=demo\n") << id << QStringLiteral("demo");
+    QTest::newRow("no line end at the end") << QByteArray("[ZELTON_INFO_READER]\nID=demo") << id
+                                            << QStringLiteral("demo");
+    QTest::newRow("UTF-8 text") << QByteArray("[ZELTON_INFO_READER]\nSkupina=V\xC5\xA1\x65\n")
+                                << SettingsKeys::Group << QStringLiteral("V\u0161e");
+    QTest::newRow("equals sign in value")
+        << QByteArray("[ZELTON_INFO_READER]\nID=a=b\n") << id << QStringLiteral("a=b");
+    QTest::newRow("first of two keys") << QByteArray("[ZELTON_INFO_READER]\nID=one\nID=two\n") << id
+                                       << QStringLiteral("one");
+    QTest::newRow("first of two sections")
+        << QByteArray("[ZELTON_INFO_READER]\nLeft=1\n[ZELTON_INFO_READER]\nID=two\n") << id << fallback;
+    QTest::newRow("key only in other section") << QByteArray("[Other]\nID=x\n") << id << fallback;
+    QTest::newRow("key in following section")
+        << QByteArray("[ZELTON_INFO_READER]\nLeft=1\n[Other]\nID=x\n") << id << fallback;
+    QTest::newRow("key before any section")
+        << QByteArray("ID=x\n[ZELTON_INFO_READER]\nLeft=1\n") << id << fallback;
+    QTest::newRow("longer key alike") << QByteArray("[ZELTON_INFO_READER]\nIDX=1\n") << id << fallback;
+    QTest::newRow("section name alike")
+        << QByteArray("[ZELTON_INFO_READER2]\nID=x\n") << id << fallback;
+    QTest::newRow("key without equals sign") << QByteArray("[ZELTON_INFO_READER]\nID\n") << id << fallback;
+}
+
+void TestSettingsFile::shouldReadString()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+
+    if (!content.isNull())
+        writeFile(content);
+
+    QCOMPARE(SettingsFile(settingsPath()).ReadString(key, QStringLiteral("fallback")), expected);
+}
+
+void TestSettingsFile::shouldNotCreateFileWhenReading()
+{
+    const SettingsFile settings(settingsPath());
+    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QString());
+    QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 10), 10);
+    QVERIFY(!QFileInfo::exists(settingsPath()));
+}
+
+void TestSettingsFile::shouldReadBackWhatWasWritten_data()
+{
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("Czech text") << QStringLiteral("V\u0161e");
+    QTest::newRow("comma list") << QStringLiteral("a, b");
+    QTest::newRow("quotes, backslashes, equals")
+        << QStringLiteral(R"("quoted" 'single' C:\dir\ a=b \n %PATH% ;x #y)");
+    QTest::newRow("brackets") << QStringLiteral("[ZELTON_INFO_READER]");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("outside the basic plane") << QStringLiteral("\U0001F600 id");
+}
+
+void TestSettingsFile::shouldReadBackWhatWasWritten()
+{
+    QFETCH(QString, value);
+
+    SettingsFile(settingsPath()).WriteString(SettingsKeys::Group, value);
+
+    // The text goes into the file unchanged, and a fresh object reads it back.
+    QCOMPARE(fileBytes(), "[ZELTON_INFO_READER]\nSkupina=" + value.toUtf8() + '\n');
+    QCOMPARE(SettingsFile(settingsPath()).ReadString(SettingsKeys::Group, QStringLiteral("fallback")),
+             value);
+}
+
+void TestSettingsFile::shouldCutLongValues_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("expectedLength");
+
+    QTest::newRow("2047 kept") << QString(2047, u'a') << 2047;
+    QTest::newRow("2048 cut") << QString(2048, u'a') << 2047;
+    QTest::newRow("5000 cut") << QString(5000, u'a') << 2047;
+    // A character of two UTF-16 units across the limit goes whole rather than half.
+    QTest::newRow("pair across the limit") << QString(2046, u'a') + QStringLiteral("\U0001F600") << 2046;
+    QTest::newRow("pair just inside") << QString(2045, u'a') + QStringLiteral("\U0001F600b") << 2047;
+}
+
+void TestSettingsFile::shouldCutLongValues()
+{
+    QFETCH(QString, value);
+    QFETCH(int, expectedLength);
+
+    SettingsFile settings(settingsPath());
+    settings.WriteString(SettingsKeys::Id, value);
+
+    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), value.first(expectedLength));
+    QVERIFY(fileBytes().contains("ID=" + value.toUtf8() + '\n'));
+}
+
+void TestSettingsFile::shouldReadFileAnewOnEveryCall()
+{
+    SettingsFile settings(settingsPath());
+    settings.WriteString(SettingsKeys::Id, QStringLiteral("first"));
+    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QStringLiteral("first"));
+
+    writeFile("[ZELTON_INFO_READER]\nID=changed outside\n");
+    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QStringLiteral("changed outside"));
+
+    // A write starts from the file as it is now, not from what this object saw before.
+    writeFile("[ZELTON_INFO_READER]\nLeft=3\n");
+    settings.WriteInteger(SettingsKeys::Top, 4);
+    QCOMPARE(fileBytes(), QByteArray("[ZELTON_INFO_READER]\nLeft=3\nTop=4\n"));
+}
+
+void TestSettingsFile::shouldChangeOnlyTheWrittenKey_data()
+{
+    QTest::addColumn<QByteArray>("before"); // a null array: no file at all
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray rich = "; kept as typed\n"
+                            "[Other]\n"
+                            "ID=not ours\n"
+                            "a line without an equals sign\n"
+                            "\n"
+                            "[zelton_info_reader]\n"
+                            "  id = old  \n"
+                            "Left=5\n"
+                            "; a note\n"
+                            "\n"
+                            "[Last]\n"
+                            "x = 1\n";
+
+    QTest::newRow("existing key replaced in place")
+        << rich << SettingsKeys::Id << QStringLiteral("new") << QByteArray(rich).replace("  id = old  ", "id=new");
+    QTest::newRow("new key after the section's last line")
+        << rich << SettingsKeys::Top << QStringLiteral("7")
+        << QByteArray(rich).replace("; a note\n", "; a note\nTop=7\n");
+    QTest::newRow("CRLF kept for a changed key")
+        << QByteArray("[A]\r\nk=1\r\n[ZELTON_INFO_READER]\r\nID=a\r\nLeft=1\r\n") << SettingsKeys::Id
+        << QStringLiteral("b") << QByteArray("[A]\r\nk=1\r\n[ZELTON_INFO_READER]\r\nID=b\r\nLeft=1\r\n");
+    QTest::newRow("CRLF used for a new key")
+        << QByteArray("[ZELTON_INFO_READER]\r\nID=a\r\n\r\n[A]\r\nk=1\r\n") << SettingsKeys::Top
+        << QStringLiteral("7") << QByteArray("[ZELTON_INFO_READER]\r\nID=a\r\nTop=7\r\n\r\n[A]\r\nk=1\r\n");
+    QTest::newRow("missing section appended")
+        << QByteArray("[Other]\r\nx=1\r\n") << SettingsKeys::Id << QStringLiteral("new")
+        << QByteArray("[Other]\r\nx=1\r\n[ZELTON_INFO_READER]\r\nID=new\r\n");
+    QTest::newRow("section appended after a last line without line end")
+        << QByteArray("[Other]\nx=1") << SettingsKeys::Id << QStringLiteral("new")
+        << QByteArray("[Other]\nx=1\n[ZELTON_INFO_READER]\nID=new\n");
+    QTest::newRow("key added after a last line without line end")
+        << QByteArray("[ZELTON_INFO_READER]\nID=a") << SettingsKeys::Top << QStringLiteral("7")
+        << QByteArray("[ZELTON_INFO_READER]\nID=a\nTop=7\n");
+    QTest::newRow("empty section gets its first key")
+        << QByteArray("[ZELTON_INFO_READER]\n[Other]\nx=1\n") << SettingsKeys::Id << QStringLiteral("a")
+        << QByteArray("[ZELTON_INFO_READER]\nID=a\n[Other]\nx=1\n");
+    QTest::newRow("first of two sections written")
+        << QByteArray("[ZELTON_INFO_READER]\nLeft=1\n[ZELTON_INFO_READER]\nID=old\n") << SettingsKeys::Id
+        << QStringLiteral("new") << QByteArray("[ZELTON_INFO_READER]\nLeft=1\nID=new\n[ZELTON_INFO_READER]\nID=old\n");
+    QTest::newRow("other lines in another encoding kept")
+        << QByteArray("[Other]\nname=\xE8\xE1\xF8\n[ZELTON_INFO_READER]\nID=a\n") << SettingsKeys::Id
+        << QStringLiteral("b") << QByteArray("[Other]\nname=\xE8\xE1\xF8\n[ZELTON_INFO_READER]\nID=b\n");
+    QTest::newRow("byte order mark not written")
+        << QByteArray("\xEF\xBB\xBF[ZELTON_INFO_READER]\nID=a\n") << SettingsKeys::Id << QStringLiteral("b")
+        << QByteArray("[ZELTON_INFO_READER]\nID=b\n");
+    QTest::newRow("empty file") << QByteArray("") << SettingsKeys::Id << QStringLiteral("a")
+                                << QByteArray("[ZELTON_INFO_READER]\nID=a\n");
+#ifndef Q_OS_WIN
+    QTest::newRow("missing file created") << QByteArray() << SettingsKeys::Id << QStringLiteral("a")
+                                          << QByteArray("[ZELTON_INFO_READER]\nID=a\n");
+#endif
+}
+
+void TestSettingsFile::shouldChangeOnlyTheWrittenKey()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+
+    if (!before.isNull())
+        writeFile(before);
+
+    SettingsFile(settingsPath()).WriteString(key, value);
+
+    QCOMPARE(fileBytes(), after);
+}
+
+void TestSettingsFile::shouldReportFullPathWhenWriteFails_data()
+{
+    QTest::addColumn<bool>("asInteger");
+
+    QTest::newRow("text") << false;
+    QTest::newRow("whole number") << true;
+}
+
+void TestSettingsFile::shouldReportFullPathWhenWriteFails()
+{
+    QFETCH(bool, asInteger);
+
+    // A regular file where the folder should be: no file can be made beneath it, not even by root.
+    QFile blocker(m_dir->filePath(QStringLiteral("blocker")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.write("not a folder");
+    blocker.close();
+
+    // The object gets a relative path; the message must name the whole path.
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    SettingsFile settings(QStringLiteral("blocker/Settings.ini"));
+
+    const auto error = errorOf([&] {
+        if (asInteger)
+            settings.WriteInteger(SettingsKeys::Left, 10);
+        else
+            settings.WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+    });
+
+    const QString full = QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/blocker/Settings.ini"));
+    QCOMPARE(error, QStringLiteral("Unable to write to ") + full);
+    QVERIFY(blocker.open(QIODevice::ReadOnly));
+    QCOMPARE(blocker.readAll(), QByteArray("not a folder"));
+}
+
+void TestSettingsFile::shouldKeepOldFileWhenWriteIsCutShort()
+{
+#ifdef Q_OS_UNIX
+    const QByteArray old = "; hand made\n[ZELTON_INFO_READER]\nID=demo\nSkupina=V\xC5\xA1\x65\n";
+    writeFile(old);
+    SettingsFile settings(settingsPath());
+
+    QString error;
+    {
+        FileSizeLimit limit(4096);
+        QVERIFY(limit.active());
+        error = errorOf([&] { settings.WriteString(SettingsKeys::Group, QString(10000, u'x')); });
+    }
+
+    QCOMPARE(error, QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(settingsPath()));
+    QCOMPARE(fileBytes(), old);
+    // The half-written copy does not stay behind beside the settings.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Settings.ini")});
+    QCOMPARE(settings.ReadString(SettingsKeys::Group, QString()), QStringLiteral("V\u0161e"));
+#else
+    QSKIP("The file size limit used here exists on POSIX systems only");
+#endif
+}
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
 #include "TestSettingsFile.moc"

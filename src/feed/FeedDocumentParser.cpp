@@ -1,0 +1,181 @@
+#include "feed/FeedDocumentParser.h"
+
+#include "common/ReaderError.h"
+#include "common/Texts.h"
+
+#include <QStringDecoder>
+#include <QXmlStreamReader>
+
+namespace {
+
+constexpr qsizetype ExcerptLength = 40;
+
+// Length of the line break starting at `at`: CR LF, a lone CR and a lone LF each end one
+// line, the way the XML reader counts its line numbers.
+qsizetype lineBreakAt(QStringView text, qsizetype at)
+{
+    if (text[at] == u'\n')
+        return 1;
+    if (text[at] != u'\r')
+        return 0;
+    return at + 1 < text.size() && text[at + 1] == u'\n' ? 2 : 1;
+}
+
+qint64 countLineBreaks(QStringView text)
+{
+    qint64 breaks = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (const qsizetype length = lineBreakAt(text, i)) {
+            ++breaks;
+            i += length - 1;
+        }
+    }
+    return breaks;
+}
+
+// Line `line` (counted from 1) without its line break; empty past the end of the text.
+QString sourceLine(QStringView text, qint64 line)
+{
+    qsizetype start = 0;
+    for (qint64 current = 1; current < line; ++current) {
+        qsizetype at = start;
+        while (at < text.size() && lineBreakAt(text, at) == 0)
+            ++at;
+        if (at == text.size())
+            return {};
+        start = at + lineBreakAt(text, at);
+    }
+    qsizetype end = start;
+    while (end < text.size() && lineBreakAt(text, end) == 0)
+        ++end;
+    return text.mid(start, end - start).toString();
+}
+
+// The first `count` characters; a character outside the BMP is never split in half.
+QString firstCharacters(const QString &text, qsizetype count)
+{
+    qsizetype end = 0;
+    for (qsizetype taken = 0; end < text.size() && taken < count; ++taken)
+        end += text.at(end).isHighSurrogate() && end + 1 < text.size()
+                       && text.at(end + 1).isLowSurrogate()
+                   ? 2
+                   : 1;
+    return text.left(end);
+}
+
+// The file's text decoded the way the reader decodes it, so that the excerpt of a failing
+// line shows what the author wrote; bytes that do not decode, even a sequence cut off at the
+// end of the file, become replacement characters.
+QString sourceText(const QByteArray &data, const QString &declaredEncoding)
+{
+    if (const auto byLayout = QStringConverter::encodingForData(data, u'<')) {
+        QStringDecoder decoder(*byLayout, QStringConverter::Flag::Stateless);
+        return decoder.decode(data);
+    }
+    if (!declaredEncoding.isEmpty()) {
+        QStringDecoder decoder(declaredEncoding.toLatin1().constData(),
+                               QStringConverter::Flag::Stateless);
+        if (decoder.isValid())
+            return decoder.decode(data);
+    }
+    return QString::fromUtf8(data);
+}
+
+ReaderError parseFailure(const QString &description, qint64 line, const QString &source)
+{
+    return ReaderError(description + QStringLiteral("\r\nLine: ") + QString::number(line)
+                       + QStringLiteral("\r\n") + firstCharacters(sourceLine(source, line), ExcerptLength));
+}
+
+// Whether the reader takes the bytes as UTF-8: a UTF-8 byte order mark or none at all,
+// and either no declared encoding or one that names UTF-8.
+bool readAsUtf8(const QByteArray &data, const QString &declaredEncoding)
+{
+    const auto byLayout = QStringConverter::encodingForData(data, u'<');
+    if (byLayout && *byLayout != QStringConverter::Utf8)
+        return false;
+    return declaredEncoding.isEmpty()
+           || QStringConverter::encodingForName(declaredEncoding.toLatin1().constData())
+                  == QStringConverter::Utf8;
+}
+
+// Offset of the first byte that does not begin a valid UTF-8 sequence (overlong forms,
+// surrogates and code points past U+10FFFF included); -1 when every byte is valid.
+qsizetype firstInvalidUtf8(const QByteArray &data)
+{
+    qsizetype at = 0;
+    while (at < data.size()) {
+        const auto lead = static_cast<uchar>(data[at]);
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        int length = 0;
+        char32_t smallest = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            smallest = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            smallest = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            smallest = 0x10000;
+        } else {
+            return at;
+        }
+        if (at + length > data.size())
+            return at;
+        char32_t codePoint = lead & (0x7F >> length);
+        for (int i = 1; i < length; ++i) {
+            const auto next = static_cast<uchar>(data[at + i]);
+            if ((next & 0xC0) != 0x80)
+                return at;
+            codePoint = (codePoint << 6) | (next & 0x3F);
+        }
+        if (codePoint < smallest || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+            return at;
+        at += length;
+    }
+    return -1;
+}
+
+} // namespace
+
+void ParseFeedBytes(const QByteArray &data, QDomDocument &dom)
+{
+    // A first pass with the stream reader finds every fault with its line before the tree
+    // is built, and stops at a document type declaration before any entity is expanded.
+    QXmlStreamReader reader(data);
+    QString declaredEncoding;
+    while (!reader.atEnd()) {
+        const qint64 lineBefore = reader.lineNumber();
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartDocument) {
+            declaredEncoding = reader.documentEncoding().toString();
+        } else if (token == QXmlStreamReader::DTD) {
+            // The token's text begins with the blanks in front of the declaration.
+            const QStringView dtd = reader.text();
+            const qsizetype start = qMax<qsizetype>(0, dtd.indexOf(u"<!DOCTYPE"));
+            throw parseFailure(Texts::FeedDoctypeRefused, lineBefore + countLineBreaks(dtd.first(start)),
+                               sourceText(data, declaredEncoding));
+        }
+    }
+
+    // The reader notices bad UTF-8 but blames the line where it began decoding, so the
+    // faulty byte is looked up here.
+    if (readAsUtf8(data, declaredEncoding)) {
+        const qsizetype invalid = firstInvalidUtf8(data);
+        if (invalid >= 0)
+            throw parseFailure(Texts::FeedBadUtf8,
+                               1 + countLineBreaks(QString::fromUtf8(data.first(invalid))),
+                               sourceText(data, declaredEncoding));
+    }
+    if (reader.hasError())
+        throw parseFailure(reader.errorString(), reader.lineNumber(), sourceText(data, declaredEncoding));
+
+    QString message;
+    int line = 0;
+    if (!dom.setContent(data, true, &message, &line))
+        throw parseFailure(message, line, sourceText(data, declaredEncoding));
+}
