@@ -1,1 +1,62 @@
-// placeholder: implemented by the owner of this file
+#include "render/InfoBlocks.h"
+
+#include "feed/FeedDocument.h"
+#include "render/HtmlPieces.h"
+
+namespace {
+
+QString wrapBlock(const QString &text, const QString &background, const QString &textColor,
+                  const QString &fontSize, int style)
+{
+    using namespace HtmlPieces::Info;
+    return BlockOpen + background + Border + fontSize + TextColor + textColor
+           + Closings[HtmlPieces::styleIndex(style)] + text + BlockEnd;
+}
+
+QString styleHeadings(const QString &block, const QString &headingOpening)
+{
+    using namespace HtmlPieces::Info;
+    return replaceIgnoringCase(replaceIgnoringCase(block, HeadingMark, headingOpening),
+                               HeadingEndMark, HeadingEnd);
+}
+
+} // namespace
+
+QString replaceIgnoringCase(const QString &text, const QString &mark, const QString &replacement)
+{
+    if (mark.isEmpty())
+        return text;
+    QString result;
+    result.reserve(text.size());
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(mark, 0, Qt::CaseInsensitive); at >= 0;
+         at = text.indexOf(mark, from, Qt::CaseInsensitive)) {
+        // The search goes on in the original text, so the replacement is never looked at.
+        result += QStringView(text).mid(from, at - from);
+        result += replacement;
+        from = at + mark.size();
+    }
+    result += QStringView(text).mid(from);
+    return result;
+}
+
+void OrganizationInfoStep(const QDomElement &element, const QString &fontSize, int style,
+                          InfoBlocks &blocks)
+{
+    using namespace HtmlPieces::Info;
+
+    // Each element replaces both blocks completely, so the last element of the run wins.
+    blocks.info = ChildText(element, QStringLiteral("ZT_INFO_INFORMACE"));
+    blocks.contacts = ChildText(element, QStringLiteral("ZT_INFO_KONTAKT"));
+    const QString background = ChildText(element, QStringLiteral("ZT_INFO_BARVA_POZADI_OS"));
+    const QString textColor = ChildText(element, QStringLiteral("ZT_INFO_BARVA_TEXT_OS"));
+    const QString headingColor = ChildText(element, QStringLiteral("ZT_INFO_BARVA_NADPIS_OS"));
+
+    blocks.info = wrapBlock(blocks.info, background, textColor, fontSize, style);
+    blocks.contacts = wrapBlock(blocks.contacts, background, textColor, fontSize, style);
+
+    const QString headingOpening = HeadingOpen + fontSize + HeadingColor + headingColor
+                                   + HeadingStyleEnd;
+    blocks.info = styleHeadings(blocks.info, headingOpening);
+    blocks.contacts = styleHeadings(blocks.contacts, headingOpening);
+}

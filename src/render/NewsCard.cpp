@@ -1,1 +1,157 @@
-// placeholder: implemented by the owner of this file
+#include "render/NewsCard.h"
+
+#include "feed/FeedDocument.h"
+#include "render/HtmlPieces.h"
+#include "view/Colors.h"
+
+#include <limits>
+#include <optional>
+
+namespace {
+
+const QString NoTime = QStringLiteral("00:00");
+const QString NoDate = QStringLiteral("0000-00-00");
+constexpr int FallbackBoxSide = 110;
+
+// A whole-number text as the feed's producers write it: leading blanks, an optional sign,
+// then decimal digits or a "$", "x" or "0x" prefix with hexadecimal digits; nothing after.
+// Decimal values must fit a signed 32-bit number; hexadecimal ones fill 32 bits and wrap.
+std::optional<int> toWholeNumber(const QString &text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text.at(i) == u' ')
+        ++i;
+    bool negative = false;
+    if (i < n && (text.at(i) == u'+' || text.at(i) == u'-')) {
+        negative = text.at(i) == u'-';
+        ++i;
+    }
+    int base = 10;
+    if (i < n && text.at(i) == u'$') {
+        base = 16;
+        ++i;
+    } else if (i < n && (text.at(i) == u'x' || text.at(i) == u'X')) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < n && text.at(i) == u'0'
+               && (text.at(i + 1) == u'x' || text.at(i + 1) == u'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == n)
+        return std::nullopt;
+
+    const quint64 limit = base == 10
+        ? quint64(std::numeric_limits<qint32>::max()) + (negative ? 1 : 0)
+        : quint64(std::numeric_limits<quint32>::max());
+    quint64 value = 0;
+    for (; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        int d = -1;
+        if (c >= u'0' && c <= u'9')
+            d = c - u'0';
+        else if (base == 16 && c >= u'a' && c <= u'f')
+            d = c - u'a' + 10;
+        else if (base == 16 && c >= u'A' && c <= u'F')
+            d = c - u'A' + 10;
+        if (d < 0)
+            return std::nullopt;
+        value = value * base + quint64(d);
+        if (value > limit)
+            return std::nullopt;
+    }
+    const quint32 bits = negative ? quint32(0) - quint32(value) : quint32(value);
+    return int(qint32(bits));
+}
+
+bool isShownTime(const QString &time)
+{
+    return !time.isEmpty() && time != NoTime;
+}
+
+} // namespace
+
+QString cardDateText(const QString &date, const QString &time, const QString &dateTo,
+                     const QString &timeTo)
+{
+    QString text = date;
+    if (isShownTime(time))
+        text += u' ' + time;
+    if (!dateTo.isEmpty() && dateTo != NoDate) {
+        text += QStringLiteral(" - ") + dateTo;
+        if (isShownTime(timeTo))
+            text += u' ' + timeTo;
+    }
+    return text;
+}
+
+QSize pictureBoxSize(const QString &spacing, const QString &sizeX, const QString &sizeY)
+{
+    // All four conversions must succeed; a partial result is never used.
+    const auto space = toWholeNumber(spacing);
+    if (!space)
+        return {FallbackBoxSide, FallbackBoxSide};
+    const auto width = toWholeNumber(sizeX);
+    if (!width)
+        return {FallbackBoxSide, FallbackBoxSide};
+    const auto height = toWholeNumber(sizeY);
+    if (!height)
+        return {FallbackBoxSide, FallbackBoxSide};
+    // The sums are not range-checked: they wrap like the 32-bit numbers they are.
+    const auto sum = [](int a, int b) { return int(qint32(quint32(a) + quint32(b))); };
+    return {sum(*space, *width), sum(*space, *height)};
+}
+
+void NewsCardStep(const QDomElement &item, const CardSettings &settings, CardWindow &window,
+                  ItemWalk &walk)
+{
+    using namespace HtmlPieces::Card;
+
+    window.setCaption(ChildText(item, QStringLiteral("ZELTON_FIRMA")) + QStringLiteral(" - ")
+                      + settings.version);
+
+    // Everything up to the filter runs for skipped items too: they still colour the
+    // window, set the page background and contribute their group.
+    walk.pageBackground = ChildText(item, QStringLiteral("ZELTON_BACKGROUNG"));
+    const QString cardColor = ChildText(item, QStringLiteral("ZELTON_BARVA_BARVA"));
+    const QString textColor = ChildText(item, QStringLiteral("ZELTON_BARVA_BARVATEXT"));
+    const QString group = ChildText(item, QStringLiteral("ZELTON_SKUPINA_POPIS"));
+    walk.groups.add(group);
+    const QString spacing = ChildText(item, QStringLiteral("ZELTON_OBRAZEK_PADDING"));
+    const QString sizeX = ChildText(item, QStringLiteral("ZELTON_OBRAZEK_SIZE_X"));
+    const QString sizeY = ChildText(item, QStringLiteral("ZELTON_OBRAZEK_SIZE_Y"));
+
+    window.setToolbarColor(HexToTColor(walk.pageBackground));
+
+    const QSize box = pictureBoxSize(spacing, sizeX, sizeY);
+
+    if (!PassesGroupFilter(settings.groupIndex, settings.groupText, group))
+        return;
+
+    const QString date = ChildText(item, QStringLiteral("ZELTON_DATE"));
+    const QString time = ChildText(item, QStringLiteral("ZELTON_TIME"));
+    const QString dateTo = ChildText(item, QStringLiteral("ZELTON_DATE_DO"));
+    const QString timeTo = ChildText(item, QStringLiteral("ZELTON_TIME_DO"));
+    const QString picture = ChildText(item, QStringLiteral("ZELTON_OBRAZEK"));
+    const QString body = ChildText(item, QStringLiteral("ZELTON_TEXT"));
+
+    const QString &font = settings.fontSize;
+    const HtmlPieces::StylePieces &style = Styles[HtmlPieces::styleIndex(settings.style)];
+
+    QString &html = walk.cardsHtml;
+    html += BoxOpen + cardColor + style.border + font + TextColor + textColor + style.closing;
+    html += GroupOpen + font + FontColor + textColor + GroupStyleEnd + group + DivEnd;
+    html += DateOpen + font + FontColor + textColor + StyleEnd
+            + cardDateText(date, time, dateTo, timeTo) + DivEnd;
+    html += BodyOpen + font + FontColor + textColor + StyleEnd;
+    if (picture.isEmpty()) {
+        html += body;
+    } else {
+        html += PictureMinWidth + QString::number(box.width()) + PictureMinHeight
+                + QString::number(box.height()) + PictureImgSrc + settings.baseUrl + picture
+                + PictureImgPadding + spacing + PicturePx + spacing + PictureImgEnd;
+        html += TextPadding + spacing + TextPaddingEnd + body + DivEnd + DivEnd;
+    }
+    html += DivEnd + DivEnd + Spacer;
+}
