@@ -1,1 +1,196 @@
-// placeholder: implemented by the owner of this file
+#include "HtmlView.h"
+
+#include "PageSchemeHandler.h"
+#include "ReaderPage.h"
+#include "common/Texts.h"
+
+#include <QContextMenuEvent>
+#include <QEventLoop>
+#include <QMenu>
+#include <QTimer>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlScheme>
+
+#include <memory>
+
+namespace {
+
+// Longest wait for a page's document; pictures that come later fill in on their own.
+constexpr int LoadBoundMs = 8000;
+// How often the wait asks the page how far its document has come.
+constexpr int ProbeIntervalMs = 15;
+
+} // namespace
+
+HtmlView::HtmlView(QWidget *parent)
+    : QWebEngineView(parent)
+    , m_profile(new QWebEngineProfile(this))  // no storage name: off the record, nothing on disk
+    , m_schemeHandler(new PageSchemeHandler(m_profile))
+{
+    m_profile->installUrlSchemeHandler(PageSchemeHandler::schemeName(), m_schemeHandler);
+    applySafetySettings();
+
+    m_page = new ReaderPage(m_profile, this);
+    setPage(m_page);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus
+            && PageSchemeHandler::isPageUrl(info.url())) {
+            m_hasDocument = true;
+        }
+    });
+}
+
+HtmlView::~HtmlView()
+{
+    // The page must go before its profile, which is a child of this view as well.
+    setPage(nullptr);
+    delete m_page;
+}
+
+void HtmlView::registerScheme()
+{
+    const QByteArray name = PageSchemeHandler::schemeName();
+    if (QWebEngineUrlScheme::schemeByName(name).name() == name)
+        return;
+    QWebEngineUrlScheme scheme(name);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    // No flags: the page needs no secure context and has no business with local files;
+    // its http pictures load all the same.
+    scheme.setFlags({});
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+void HtmlView::applySafetySettings()
+{
+    // Feed texts come over plain http and are rendered as markup, so whoever sits on the way
+    // could put a script into them. Scripts of the program itself run in their own world
+    // and are not affected.
+    QWebEngineSettings *settings = m_profile->settings();
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+    settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+    settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+}
+
+void HtmlView::WBLoadHTML(const QString &html)
+{
+    // QString::toUtf8 writes no byte-order mark, and the page declares utf-8 itself.
+    m_pageBytes = html.toUtf8();
+    const QUrl url = PageSchemeHandler::pageUrl(++m_loadSerial);
+    m_schemeHandler->setPage(url, m_pageBytes);
+    m_page->setReaderPageUrl(url);
+    m_page->load(url);
+    waitForDocument(url);
+    // Back must never bring an older page (or an older feed) into view.
+    m_page->history()->clear();
+}
+
+void HtmlView::waitForDocument(const QUrl &url)
+{
+    // Shared with the script callbacks, which may still arrive after this wait has ended.
+    struct Wait
+    {
+        QEventLoop *loop = nullptr;
+        bool probing = false;
+        bool documentReady = false;
+    };
+    auto wait = std::make_shared<Wait>();
+    QEventLoop loop;
+    wait->loop = &loop;
+    const quint64 serial = m_loadSerial;
+
+    const auto finish = [wait] {
+        if (wait->loop)
+            wait->loop->quit();
+    };
+
+    QTimer bound;
+    bound.setSingleShot(true);
+    connect(&bound, &QTimer::timeout, &loop, finish);
+
+    // The document counts as there once it is parsed (ready state interactive), like the
+    // DOMContentLoaded of a browser; slow pictures are not waited for.
+    QTimer probe;
+    connect(&probe, &QTimer::timeout, &loop, [this, wait, url, serial, finish] {
+        if (serial != m_loadSerial) {  // a newer page, loaded while this wait pumped, took over
+            finish();
+            return;
+        }
+        if (wait->probing)
+            return;
+        wait->probing = true;
+        m_page->runJavaScript(
+            QStringLiteral("[location.href, document.readyState]"), QWebEngineScript::ApplicationWorld,
+            [wait, url, finish](const QVariant &result) {
+                wait->probing = false;
+                const QVariantList state = result.toList();
+                if (state.size() == 2 && QUrl(state.at(0).toString()) == url
+                    && state.at(1).toString() != QLatin1String("loading")) {
+                    wait->documentReady = true;
+                    finish();
+                }
+            });
+    });
+
+    // A load that fails or is stopped ends the wait at once.
+    const auto connection = connect(m_page, &QWebEnginePage::loadingChanged, &loop,
+                                    [url, finish](const QWebEngineLoadingInfo &info) {
+        if (info.url() == url && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            finish();
+    });
+
+    bound.start(LoadBoundMs);
+    probe.start(ProbeIntervalMs);
+    loop.exec();
+    wait->loop = nullptr;
+    disconnect(connection);
+
+    if (wait->documentReady)
+        m_hasDocument = true;
+}
+
+bool HtmlView::hasDocument() const
+{
+    return m_hasDocument;
+}
+
+QByteArray HtmlView::currentPageBytes() const
+{
+    return m_pageBytes;
+}
+
+void HtmlView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // Only what a reader needs: no Back, Reload or View source, which would show the
+    // workings of the page instead of the news.
+    const QWebEngineContextMenuRequest *request = lastContextMenuRequest();
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+
+    if (request && !request->linkUrl().isEmpty()) {
+        menu->addAction(Texts::MenuCopyLink, this,
+                        [this] { m_page->triggerAction(QWebEnginePage::CopyLinkToClipboard); });
+        menu->addSeparator();
+    }
+    QAction *copy = menu->addAction(Texts::MenuCopy, this,
+                                    [this] { m_page->triggerAction(QWebEnginePage::Copy); });
+    copy->setEnabled(m_page->hasSelection());
+    menu->addAction(Texts::MenuSelectAll, this,
+                    [this] { m_page->triggerAction(QWebEnginePage::SelectAll); });
+
+    menu->popup(event->globalPos());
+}

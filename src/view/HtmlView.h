@@ -2,7 +2,9 @@
 
 #include <QWebEngineView>
 
+class PageSchemeHandler;
 class QWebEngineProfile;
+class ReaderPage;
 
 // The reader's HTML view (WebBrowser1). Pages reach it through a URL scheme of the
 // reader's own as UTF-8 bytes, so a page of any size shows. It renders the feed's markup
@@ -28,4 +30,18 @@ public:
 
     // The bytes of the page last handed to the view.
     QByteArray currentPageBytes() const;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void applySafetySettings();
+    void waitForDocument(const QUrl &url);
+
+    QWebEngineProfile *m_profile = nullptr;
+    PageSchemeHandler *m_schemeHandler = nullptr;
+    ReaderPage *m_page = nullptr;
+    QByteArray m_pageBytes;
+    quint64 m_loadSerial = 0;
+    bool m_hasDocument = false;
 };

@@ -1,9 +1,577 @@
+#include "support/LocalHttpServer.h"
+#include "common/Texts.h"
+#include "view/HtmlView.h"
+#include "view/ReaderPage.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QImage>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QWebEngineHistory>
+#include <QWebEngineScript>
 #include <QtTest>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+const QString CzechWords = QStringLiteral("Vše, žluťoučký kůň");
+const QString PageHead = QStringLiteral(
+    "<!DOCTYPE html><html><head>"
+    "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\">"
+    "<title>clean</title></head><body>");
+const QString PageTail = QStringLiteral("</body></html>");
+
+QString page(const QString &body)
+{
+    return PageHead + body + PageTail;
+}
+
+// Runs `script` in the program's own world, as the reader itself would, and returns its
+// result; nothing when the page never answered.
+std::optional<QVariant> evaluate(HtmlView &view, const QString &script)
+{
+    auto answer = std::make_shared<std::optional<QVariant>>();
+    view.page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                               [answer](const QVariant &result) { *answer = result; });
+    if (!QTest::qWaitFor([&] { return answer->has_value(); }, 10000))
+        return std::nullopt;
+    return *answer;
+}
+
+QString evaluateText(HtmlView &view, const QString &script)
+{
+    const std::optional<QVariant> result = evaluate(view, script);
+    return result ? result->toString() : QStringLiteral("<no answer>");
+}
+
+QByteArray pngBytes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+ReaderPage *readerPage(HtmlView &view)
+{
+    return qobject_cast<ReaderPage *>(view.page());
+}
+
+// Where the page's element `id` sits in the view, for clicks of a real mouse.
+QPoint centreOf(HtmlView &view, const QString &id)
+{
+    const QVariantList box =
+        evaluate(view, QStringLiteral("(function(){var r=document.getElementById('%1')"
+                                      ".getBoundingClientRect();"
+                                      "return [r.left + r.width / 2, r.top + r.height / 2];})()")
+                           .arg(id))
+            .value_or(QVariant())
+            .toList();
+    if (box.size() != 2)
+        return {};
+    return QPoint(qRound(box.at(0).toDouble()), qRound(box.at(1).toDouble()));
+}
+
+// Texts of the menu's actions, separators left out.
+QStringList actionTexts(const QMenu *menu)
+{
+    QStringList texts;
+    for (const QAction *action : menu->actions()) {
+        if (!action->isSeparator())
+            texts << action->text();
+    }
+    return texts;
+}
+
+QAction *findAction(const QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+} // namespace
 
 class TestHtmlView : public QObject
 {
     Q_OBJECT
+
+private slots:
+    void shouldHaveNoDocumentBeforeFirstLoad();
+    void shouldShowLargeCzechPageWhole_data();
+    void shouldShowLargeCzechPageWhole();
+    void shouldHandOverUtf8WithoutByteOrderMark_data();
+    void shouldHandOverUtf8WithoutByteOrderMark();
+    void shouldReplacePageAndForgetOlderOnes();
+    void shouldShowNewestPageWhenLoadStartsDuringWait();
+    void shouldLoadHttpPicturesButNotLocalFiles();
+    void shouldNotWaitForPicturesThatNeverArrive();
+    void shouldRunNoScriptFromThePage_data();
+    void shouldRunNoScriptFromThePage();
+    void shouldRunProgramScriptsInItsOwnWorld();
+    void shouldStayOnPageWhenMetaRefreshPointsElsewhere();
+    void shouldDecideNavigation_data();
+    void shouldDecideNavigation();
+    void shouldOpenClickedLinkInBrowser_data();
+    void shouldOpenClickedLinkInBrowser();
+    void shouldOfferOnlyReaderActionsInContextMenu_data();
+    void shouldOfferOnlyReaderActionsInContextMenu();
+    void shouldCopySelectionFromContextMenu();
+
+private:
+    // Shows the view on the (offscreen) screen, so a mouse can click into it.
+    static void showForMouse(HtmlView &view);
+    static QMenu *rightClick(HtmlView &view, const QPoint &at);
 };
 
-QTEST_GUILESS_MAIN(TestHtmlView)
+void TestHtmlView::showForMouse(HtmlView &view)
+{
+    view.resize(640, 480);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTRY_VERIFY(view.focusProxy() != nullptr);
+}
+
+QMenu *TestHtmlView::rightClick(HtmlView &view, const QPoint &at)
+{
+    QTest::mouseClick(view.focusProxy(), Qt::RightButton, {}, at);
+    QMenu *menu = nullptr;
+    const bool shown = QTest::qWaitFor([&] {
+        menu = view.findChild<QMenu *>();
+        return menu && menu->isVisible();
+    }, 10000);
+    return shown ? menu : nullptr;
+}
+
+void TestHtmlView::shouldHaveNoDocumentBeforeFirstLoad()
+{
+    HtmlView view;
+    QVERIFY(!view.hasDocument());
+    QVERIFY(view.currentPageBytes().isEmpty());
+
+    view.WBLoadHTML(page(QStringLiteral("<p>first</p>")));
+    QVERIFY(view.hasDocument());
+}
+
+void TestHtmlView::shouldShowLargeCzechPageWhole_data()
+{
+    QTest::addColumn<QString>("head");
+
+    QTest::newRow("page declares its charset") << PageHead;
+    // The charset then comes from the view's answer alone; without it the bytes would be
+    // read as windows-1252.
+    QTest::newRow("page declares nothing") << QStringLiteral("<html><body>");
+}
+
+void TestHtmlView::shouldShowLargeCzechPageWhole()
+{
+    QFETCH(QString, head);
+
+    const QString paragraph =
+        QStringLiteral("<p>") + CzechWords + QStringLiteral(" úpěl ďábelské ódy. ")
+        + QString(200, u'ř')
+        + QStringLiteral("</p>");
+    QString html = head;
+    while (html.size() < 1300000)  // past 2 MB once most letters take two bytes
+        html += paragraph;
+    html += QStringLiteral("<div id=\"end\">") + CzechWords + QStringLiteral("</div>") + PageTail;
+    QVERIFY(html.toUtf8().size() > 2 * 1024 * 1024);
+
+    HtmlView view;
+    view.WBLoadHTML(html);
+
+    // Checked right after the call: it returns only once the document is there.
+    QVERIFY(view.hasDocument());
+    QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('end').textContent")),
+             CzechWords);
+    QCOMPARE(evaluateText(view, QStringLiteral("document.characterSet")), QStringLiteral("UTF-8"));
+    QCOMPARE(evaluateText(view, QStringLiteral("String(document.getElementsByTagName('p').length)")),
+             QString::number((html.size() - head.size()) / paragraph.size()));
+    QCOMPARE(view.currentPageBytes(), html.toUtf8());
+}
+
+void TestHtmlView::shouldHandOverUtf8WithoutByteOrderMark_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QByteArray>("expectedStart");
+
+    QTest::newRow("doctype first") << page(CzechWords) << QByteArray("<!DOCTYPE html>");
+    QTest::newRow("Czech letter first")
+        << QStringLiteral("Žluť<p>") + CzechWords << QByteArray("\xC5\xBD" "lu\xC5\xA5");
+    QTest::newRow("empty text") << QString() << QByteArray();
+}
+
+void TestHtmlView::shouldHandOverUtf8WithoutByteOrderMark()
+{
+    QFETCH(QString, html);
+    QFETCH(QByteArray, expectedStart);
+
+    HtmlView view;
+    view.WBLoadHTML(html);
+
+    const QByteArray bytes = view.currentPageBytes();
+    QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
+    QVERIFY(bytes.startsWith(expectedStart));
+    if (html.isEmpty()) {
+        QVERIFY(bytes.isEmpty());
+        QCOMPARE(evaluateText(view, QStringLiteral("document.body.textContent")), QString());
+    } else {
+        QVERIFY(bytes.contains("V\xC5\xA1" "e, \xC5\xBElu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88"));
+        QVERIFY(evaluateText(view, QStringLiteral("document.body.textContent")).contains(CzechWords));
+    }
+}
+
+void TestHtmlView::shouldReplacePageAndForgetOlderOnes()
+{
+    HtmlView view;
+    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">first page</p>")));
+    QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")),
+             QStringLiteral("first page"));
+
+    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">second page</p>")));
+    QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")),
+             QStringLiteral("second page"));
+    QVERIFY(view.hasDocument());
+    QVERIFY(!view.history()->canGoBack());
+
+    // Back, asked for anyway, must not bring the first page back.
+    view.back();
+    QTest::qWait(300);
+    QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")),
+             QStringLiteral("second page"));
+}
+
+void TestHtmlView::shouldShowNewestPageWhenLoadStartsDuringWait()
+{
+    // The wait pumps events, so a refresh (a timer tick, say) can load the next page while
+    // the previous one is still on its way; the newer page must win and both calls return.
+    HtmlView view;
+    bool innerDone = false;
+    QTimer::singleShot(0, &view, [&] {
+        view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">newer</p>")));
+        innerDone = true;
+    });
+    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">older</p>")));
+
+    QVERIFY(innerDone);
+    QVERIFY(view.hasDocument());
+    QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")),
+             QStringLiteral("newer"));
+    QVERIFY(view.currentPageBytes().contains("newer"));
+    QVERIFY(!view.history()->canGoBack());
+}
+
+void TestHtmlView::shouldLoadHttpPicturesButNotLocalFiles()
+{
+    const QByteArray png = pngBytes(3, 2);
+    LocalHttpServer server([png](const QByteArray &) {
+        LocalHttpServer::Response response;
+        response.contentType = "image/png";
+        response.body = png;
+        return response;
+    });
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile local(dir.filePath(QStringLiteral("local.png")));
+    QVERIFY(local.open(QIODevice::WriteOnly));
+    local.write(png);
+    local.close();
+
+    HtmlView view;
+    view.WBLoadHTML(page(
+        QStringLiteral("<img id=\"web\" src=\"%1\"><img id=\"local\" src=\"%2\">")
+            .arg(server.baseUrl() + QStringLiteral("picture.png"),
+                 QUrl::fromLocalFile(local.fileName()).toString())));
+
+    QTRY_VERIFY_WITH_TIMEOUT(server.requestLines().contains("GET /reader/picture.png HTTP/1.1"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        evaluateText(view, QStringLiteral("String(document.getElementById('web').naturalWidth)")),
+        QStringLiteral("3"), 10000);
+    // The local picture is settled (complete) and yet empty: it was refused, not slow.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        evaluateText(view, QStringLiteral("String(document.getElementById('local').complete)")),
+        QStringLiteral("true"), 10000);
+    QCOMPARE(evaluateText(view, QStringLiteral("String(document.getElementById('local').naturalWidth)")),
+             QStringLiteral("0"));
+}
+
+void TestHtmlView::shouldNotWaitForPicturesThatNeverArrive()
+{
+    LocalHttpServer server([](const QByteArray &) {
+        LocalHttpServer::Response response;
+        response.mode = LocalHttpServer::Response::Mode::Silent;
+        return response;
+    });
+
+    HtmlView view;
+    view.WBLoadHTML(page(QStringLiteral("<img src=\"%1never.png\"><p id=\"end\">%2</p>")
+                             .arg(server.baseUrl(), CzechWords)));
+
+    QVERIFY(view.hasDocument());
+    QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('end').textContent")),
+             CzechWords);
+    // The picture is still on its way: the call came back before the whole load ended.
+    QCOMPARE(evaluateText(view, QStringLiteral("document.readyState")), QStringLiteral("interactive"));
+    server.stop();
+}
+
+void TestHtmlView::shouldRunNoScriptFromThePage_data()
+{
+    QTest::addColumn<QString>("body");
+
+    QTest::newRow("script element") << QStringLiteral("<script>document.title = 'script';</script>");
+    QTest::newRow("inline error handler")
+        << QStringLiteral("<img src=\"zelton-reader:missing\" onerror=\"document.title = 'onerror'\">");
+    QTest::newRow("load handler") << QStringLiteral("<svg onload=\"document.title = 'onload'\"></svg>");
+    QTest::newRow("script in a frame")
+        << QStringLiteral("<iframe srcdoc=\"<script>parent.document.title = 'frame'</script>\"></iframe>");
+}
+
+void TestHtmlView::shouldRunNoScriptFromThePage()
+{
+    QFETCH(QString, body);
+
+    HtmlView view;
+    view.WBLoadHTML(page(body + QStringLiteral("<p>after</p>")));
+
+    // Once the whole load is over every handler that could have run has run.
+    QTRY_COMPARE_WITH_TIMEOUT(evaluateText(view, QStringLiteral("document.readyState")),
+                              QStringLiteral("complete"), 10000);
+    QCOMPARE(evaluateText(view, QStringLiteral("document.title")), QStringLiteral("clean"));
+    QCOMPARE(view.title(), QStringLiteral("clean"));
+}
+
+void TestHtmlView::shouldRunProgramScriptsInItsOwnWorld()
+{
+    HtmlView view;
+    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">page</p>")));
+
+    QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent = 'set'; "
+                                               "document.getElementById('text').textContent")),
+             QStringLiteral("set"));
+    QCOMPARE(evaluateText(view, QStringLiteral("document.body.innerText.trim()")), QStringLiteral("set"));
+}
+
+void TestHtmlView::shouldStayOnPageWhenMetaRefreshPointsElsewhere()
+{
+    LocalHttpServer server([](const QByteArray &) {
+        LocalHttpServer::Response response;
+        response.contentType = "text/html";
+        response.body = "<html><body><p id=\"text\">elsewhere</p></body></html>";
+        return response;
+    });
+    QList<QUrl> opened;
+
+    HtmlView view;
+    readerPage(view)->setLinkOpener([&opened](const QUrl &url) { opened << url; });
+    view.WBLoadHTML(QStringLiteral("<!DOCTYPE html><html><head>"
+                                   "<meta http-equiv=\"refresh\" content=\"0; url=%1elsewhere\">"
+                                   "</head><body><p id=\"text\">reader</p></body></html>")
+                        .arg(server.baseUrl()));
+    const QUrl readerUrl = view.url();
+
+    QTRY_COMPARE_WITH_TIMEOUT(evaluateText(view, QStringLiteral("document.readyState")),
+                              QStringLiteral("complete"), 10000);
+    // A refresh of no delay falls due at once; give it time to try.
+    QTest::qWait(1000);
+    QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")),
+             QStringLiteral("reader"));
+    QCOMPARE(view.url(), readerUrl);
+    QVERIFY(server.requestLines().isEmpty());
+    QVERIFY(opened.isEmpty());
+}
+
+void TestHtmlView::shouldDecideNavigation_data()
+{
+    QTest::addColumn<QUrl>("url");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("mainFrame");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<bool>("opened");
+
+    const QUrl readerUrl(QStringLiteral("zelton-reader:page-7"));
+    const QUrl http(QStringLiteral("http://127.0.0.1:8080/reader/news.html"));
+    using P = QWebEnginePage;
+
+    QTest::newRow("reader page loaded") << readerUrl << int(P::NavigationTypeTyped) << true << true << false;
+    QTest::newRow("reader page reloaded")
+        << readerUrl << int(P::NavigationTypeReload) << true << true << false;
+    QTest::newRow("anchor of reader page")
+        << QUrl(QStringLiteral("zelton-reader:page-7#kontakty")) << int(P::NavigationTypeLinkClicked)
+        << true << true << false;
+    QTest::newRow("older reader page")
+        << QUrl(QStringLiteral("zelton-reader:page-6")) << int(P::NavigationTypeLinkClicked) << true
+        << false << false;
+    QTest::newRow("reader page in a frame")
+        << readerUrl << int(P::NavigationTypeTyped) << false << false << false;
+
+    QTest::newRow("http link clicked") << http << int(P::NavigationTypeLinkClicked) << true << false << true;
+    QTest::newRow("https link clicked")
+        << QUrl(QStringLiteral("https://127.0.0.1/reader/")) << int(P::NavigationTypeLinkClicked) << true
+        << false << true;
+    QTest::newRow("mail link clicked")
+        << QUrl(QStringLiteral("mailto:info@127.0.0.1")) << int(P::NavigationTypeLinkClicked) << true
+        << false << true;
+    QTest::newRow("file link clicked")
+        << QUrl(QStringLiteral("file:///etc/passwd")) << int(P::NavigationTypeLinkClicked) << true << false
+        << false;
+    QTest::newRow("script link clicked")
+        << QUrl(QStringLiteral("javascript:alert(1)")) << int(P::NavigationTypeLinkClicked) << true << false
+        << false;
+    QTest::newRow("link clicked in a frame")
+        << http << int(P::NavigationTypeLinkClicked) << false << false << false;
+
+    QTest::newRow("typed") << http << int(P::NavigationTypeTyped) << true << false << false;
+    QTest::newRow("form submitted") << http << int(P::NavigationTypeFormSubmitted) << true << false << false;
+    QTest::newRow("back or forward") << http << int(P::NavigationTypeBackForward) << true << false << false;
+    QTest::newRow("reload") << http << int(P::NavigationTypeReload) << true << false << false;
+    QTest::newRow("meta refresh") << http << int(P::NavigationTypeOther) << true << false << false;
+    QTest::newRow("redirect") << http << int(P::NavigationTypeRedirect) << true << false << false;
+    QTest::newRow("blank page") << QUrl(QStringLiteral("about:blank")) << int(P::NavigationTypeOther) << true
+                                << false << false;
+    QTest::newRow("data page")
+        << QUrl(QStringLiteral("data:text/html,<p>x</p>")) << int(P::NavigationTypeOther) << true << false
+        << false;
+}
+
+void TestHtmlView::shouldDecideNavigation()
+{
+    QFETCH(QUrl, url);
+    QFETCH(int, type);
+    QFETCH(bool, mainFrame);
+    QFETCH(bool, accepted);
+    QFETCH(bool, opened);
+
+    HtmlView view;
+    ReaderPage *page = readerPage(view);
+    QVERIFY(page);
+    page->setReaderPageUrl(QUrl(QStringLiteral("zelton-reader:page-7")));
+    QList<QUrl> openedUrls;
+    page->setLinkOpener([&openedUrls](const QUrl &link) { openedUrls << link; });
+
+    QCOMPARE(page->acceptNavigationRequest(url, QWebEnginePage::NavigationType(type), mainFrame), accepted);
+    QCOMPARE(openedUrls, opened ? QList<QUrl>{url} : QList<QUrl>{});
+}
+
+void TestHtmlView::shouldOpenClickedLinkInBrowser_data()
+{
+    QTest::addColumn<QString>("target");
+
+    QTest::newRow("same window") << QString();
+    QTest::newRow("new window") << QStringLiteral("_blank");
+}
+
+void TestHtmlView::shouldOpenClickedLinkInBrowser()
+{
+    QFETCH(QString, target);
+
+    LocalHttpServer server([](const QByteArray &) {
+        LocalHttpServer::Response response;
+        response.contentType = "text/html";
+        response.body = "<html><body><p id=\"text\">elsewhere</p></body></html>";
+        return response;
+    });
+    const QUrl link(server.baseUrl() + QStringLiteral("article?id=5"));
+    QList<QUrl> opened;
+
+    HtmlView view;
+    readerPage(view)->setLinkOpener([&opened](const QUrl &url) { opened << url; });
+    showForMouse(view);
+    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">reader</p>"
+                                        "<a id=\"link\" target=\"%1\" href=\"%2\" style=\"display:block;"
+                                        "width:300px;height:60px\">článek</a>")
+                             .arg(target, link.toString())));
+    const QUrl readerUrl = view.url();
+    const QPoint at = centreOf(view, QStringLiteral("link"));
+    QVERIFY(!at.isNull());
+
+    QTest::mouseClick(view.focusProxy(), Qt::LeftButton, {}, at);
+
+    QTRY_COMPARE_WITH_TIMEOUT(opened, QList<QUrl>{link}, 10000);
+    QCOMPARE(view.url(), readerUrl);
+    QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")),
+             QStringLiteral("reader"));
+    QVERIFY(server.requestLines().isEmpty());
+}
+
+void TestHtmlView::shouldOfferOnlyReaderActionsInContextMenu_data()
+{
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<QStringList>("actions");
+
+    QTest::newRow("on text") << QStringLiteral("text") << QStringList{Texts::MenuCopy, Texts::MenuSelectAll};
+    QTest::newRow("on a link") << QStringLiteral("link")
+                               << QStringList{Texts::MenuCopyLink, Texts::MenuCopy, Texts::MenuSelectAll};
+}
+
+void TestHtmlView::shouldOfferOnlyReaderActionsInContextMenu()
+{
+    QFETCH(QString, element);
+    QFETCH(QStringList, actions);
+
+    HtmlView view;
+    showForMouse(view);
+    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\" style=\"height:60px\">") + CzechWords
+                         + QStringLiteral("</p><a id=\"link\" href=\"http://127.0.0.1:1/reader/\" "
+                                          "style=\"display:block;width:300px;height:60px\">odkaz</a>")));
+    const QPoint at = centreOf(view, element);
+    QVERIFY(!at.isNull());
+
+    QMenu *menu = rightClick(view, at);
+    QVERIFY(menu);
+    QCOMPARE(actionTexts(menu), actions);
+    menu->close();
+}
+
+void TestHtmlView::shouldCopySelectionFromContextMenu()
+{
+    HtmlView view;
+    showForMouse(view);
+    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\" style=\"height:60px\">") + CzechWords
+                         + QStringLiteral("</p>")));
+    const QPoint at = centreOf(view, QStringLiteral("text"));
+    QVERIFY(!at.isNull());
+    QApplication::clipboard()->clear();
+
+    // Nothing selected yet: copying has nothing to take.
+    QMenu *menu = rightClick(view, at);
+    QVERIFY(menu);
+    QAction *copy = findAction(menu, Texts::MenuCopy);
+    QAction *selectAll = findAction(menu, Texts::MenuSelectAll);
+    QVERIFY(copy && selectAll);
+    QVERIFY(!copy->isEnabled());
+    selectAll->trigger();
+    menu->close();
+    QTRY_COMPARE_WITH_TIMEOUT(evaluateText(view, QStringLiteral("window.getSelection().toString().trim()")),
+                              CzechWords, 10000);
+
+    QTRY_VERIFY_WITH_TIMEOUT(!view.findChild<QMenu *>(), 10000);
+    menu = rightClick(view, at);
+    QVERIFY(menu);
+    copy = findAction(menu, Texts::MenuCopy);
+    QVERIFY(copy && copy->isEnabled());
+    copy->trigger();
+    menu->close();
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::clipboard()->text().trimmed(), CzechWords, 10000);
+}
+
+int main(int argc, char *argv[])
+{
+    // The reader's scheme must be known before the application object exists.
+    HtmlView::registerScheme();
+    QApplication app(argc, argv);
+    TestHtmlView test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "TestHtmlView.moc"

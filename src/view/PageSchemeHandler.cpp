@@ -1,0 +1,48 @@
+#include "PageSchemeHandler.h"
+
+#include <QBuffer>
+#include <QWebEngineUrlRequestJob>
+
+PageSchemeHandler::PageSchemeHandler(QObject *parent)
+    : QWebEngineUrlSchemeHandler(parent)
+{
+}
+
+QByteArray PageSchemeHandler::schemeName()
+{
+    return QByteArrayLiteral("zelton-reader");
+}
+
+QUrl PageSchemeHandler::pageUrl(quint64 serial)
+{
+    return QUrl(QString::fromLatin1(schemeName()) + QStringLiteral(":page-")
+                + QString::number(serial));
+}
+
+bool PageSchemeHandler::isPageUrl(const QUrl &url)
+{
+    return url.scheme() == QLatin1String(schemeName());
+}
+
+void PageSchemeHandler::setPage(const QUrl &url, const QByteArray &html)
+{
+    m_url = url;
+    m_html = html;
+}
+
+void PageSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
+{
+    // Only the page being shown is served: an older or made-up address of the scheme (a
+    // link in a feed text, say) finds nothing.
+    if (job->requestMethod() != QByteArrayLiteral("GET")
+        || job->requestUrl().adjusted(QUrl::RemoveFragment) != m_url) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    // The job owns the buffer, so it lives exactly as long as the engine reads from it.
+    auto *body = new QBuffer(job);
+    body->setData(m_html);
+    body->open(QIODevice::ReadOnly);
+    // Without the charset the engine would read the bytes as windows-1252.
+    job->reply(QByteArrayLiteral("text/html;charset=utf-8"), body);
+}
