@@ -62,7 +62,7 @@ ReaderWindow::ReaderWindow(ReaderConfig config, QWidget *parent)
 {
     if (!m_config.askForId)
         m_config.askForId = [this] { return askForOrganizationId(this); };
-    m_cycle = std::make_unique<RefreshCycle>(*this, m_state, m_settings, m_config.paths, m_config.baseUrl);
+    m_cycle = std::make_unique<RefreshCycle>(static_cast<RefreshHost &>(*this), m_state, m_settings, m_config.paths, m_config.baseUrl);
     buildDesign();
     FormCreate();
 }

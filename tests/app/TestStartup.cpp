@@ -78,15 +78,15 @@ private slots:
     void shouldAskForIdUntilOneIsTypedAndStoreIt()
     {
         ModalWatcher boxes;
-        Reader reader(m_server.baseUrl(), {}, {QString(), QString(), QStringLiteral(" my id ")});
+        Reader reader(m_server.baseUrl(), {}, {QString(), QString(), QStringLiteral("moje id")});
         QCOMPARE(reader.asked, 3);
-        QCOMPARE(reader.window->state().organizationId, QStringLiteral(" my id "));
-        QCOMPARE(reader.settings().ReadString(SettingsKeys::Id, {}), QStringLiteral(" my id "));
+        QCOMPARE(reader.window->state().organizationId, QStringLiteral("moje id"));
+        QCOMPARE(reader.settings().ReadString(SettingsKeys::Id, {}), QStringLiteral("moje id"));
         QVERIFY(boxes.boxes.isEmpty());
         // The first cycle ran with that ID before the window was shown.
         QVERIFY(reader.window->isHidden());
         QCOMPARE(m_server.requestLines().last(),
-                 "GET /reader/xml.php?id=%20my%20id%20&user=DELPHI%20-%20Vymazano&aplikace=DELPHI&verze=1.50 HTTP/1.1");
+                 "GET /reader/xml.php?id=moje%20id&user=DELPHI%20-%20Vymazano&aplikace=DELPHI&verze=1.50 HTTP/1.1");
         QVERIFY(reader.window->view()->hasDocument());
     }
 
@@ -193,7 +193,7 @@ private slots:
         qputenv("XDG_CONFIG_HOME", saved);
 
         QCOMPARE(boxes.boxes.size(), 1);
-        QCOMPARE(boxes.boxes.first().text, QStringLiteral("Failed to set data for 'TestStartup'."));
+        QCOMPARE(boxes.boxes.first().text, QStringLiteral("Failed to set data for 'TestStartup'"));
         QCOMPARE(boxes.boxes.first().icon, QMessageBox::Critical);
         QCOMPARE(boxes.boxes.first().caption, QStringLiteral("Teststartup"));
         QCOMPARE(reader.asked, 1);

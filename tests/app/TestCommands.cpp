@@ -1,0 +1,238 @@
+#include "app/ReaderWindow.h"
+#include "common/Texts.h"
+#include "settings/SettingsKeys.h"
+#include "support/LocalHttpServer.h"
+#include "support/ModalWatcher.h"
+#include "view/HtmlView.h"
+
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <atomic>
+
+namespace {
+
+QByteArray item(const QByteArray &group, const QByteArray &text)
+{
+    return "<zelton_information><ZELTON_FIRMA>Spolek</ZELTON_FIRMA><ZELTON_BACKGROUNG>E8EEF4</ZELTON_BACKGROUNG>"
+           "<ZELTON_SKUPINA_POPIS>" + group + "</ZELTON_SKUPINA_POPIS><ZELTON_TEXT>" + text +
+           "</ZELTON_TEXT></zelton_information>";
+}
+
+const QByteArray Feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><feed>" + item("Sport", "Turnaj") +
+                        item("Kultura", "Koncert") + item("Sport", "Běh") +
+                        "<zelton_other_information><ZT_INFO_INFORMACE>Informace spolku</ZT_INFO_INFORMACE>"
+                        "<ZT_INFO_KONTAKT>Kontakty spolku</ZT_INFO_KONTAKT></zelton_other_information></feed>";
+
+} // namespace
+
+// The toolbar's commands and the refresh timer on a real window with a real feed server.
+class TestCommands : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+    std::atomic<int> m_status{200};
+    LocalHttpServer m_server{[this](const QByteArray &) {
+        LocalHttpServer::Response response;
+        response.status = m_status;
+        response.body = Feed;
+        return response;
+    }};
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ReaderWindow> m_window;
+    QStringList m_idAnswers;
+
+    QString shownPage() const { return QString::fromUtf8(m_window->view()->currentPageBytes()); }
+    int requests() const { return int(m_server.requestLines().size()); }
+    QComboBox *list(const char *name) const { return m_window->findChild<QComboBox *>(QLatin1String(name)); }
+    QTimer *timer() const { return m_window->findChild<QTimer *>(QStringLiteral("Timer1")); }
+    SettingsFile settings() const { return SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))); }
+
+    // What a user's choice in a list does: the list changes, then reports the choice.
+    void choose(const char *name, int index)
+    {
+        QComboBox *box = list(name);
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    void activate()
+    {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8()); }
+
+    void init()
+    {
+        m_status = 200;
+        m_dir = std::make_unique<QTemporaryDir>();
+        SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        m_window = std::make_unique<ReaderWindow>(ReaderConfig{ReaderPaths(m_dir->path()), m_server.baseUrl(), [this] {
+            return m_idAnswers.isEmpty() ? QString() : m_idAnswers.takeFirst();
+        }});
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void shouldSwitchToContactsThenBackToNews()
+    {
+        QVERIFY(shownPage().contains(QStringLiteral("Turnaj")));
+        const int before = requests();
+        m_window->Image3Click();
+        QCOMPARE(m_window->state().viewMode, QStringLiteral("K"));
+        QVERIFY(shownPage().contains(QStringLiteral("Kontakty spolku")));
+        m_window->Image1Click();
+        QCOMPARE(m_window->state().viewMode, QStringLiteral("S"));
+        QVERIFY(shownPage().contains(QStringLiteral("Turnaj")));
+        QCOMPARE(requests(), before + 2);  // every command fetches the feed anew
+    }
+
+    void shouldShowFilteredNewsWhenGroupChosenOnInformationPage()
+    {
+        m_window->Image2Click();
+        QVERIFY(shownPage().contains(QStringLiteral("Informace spolku")));
+        QComboBox *groups = list("ComboBox2");
+        const int sport = groups->findText(QStringLiteral("Sport"));
+        QVERIFY(sport > 0);
+        choose("ComboBox2", sport);
+        QCOMPARE(m_window->state().viewMode, QStringLiteral("S"));
+        QVERIFY(shownPage().contains(QStringLiteral("Turnaj")));
+        QVERIFY(shownPage().contains(QStringLiteral("Běh")));
+        QVERIFY(!shownPage().contains(QStringLiteral("Koncert")));
+        QCOMPARE(groups->currentText(), QStringLiteral("Sport"));
+        QCOMPARE(settings().ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport"));
+    }
+
+    void shouldKeepContactsPageWhenStyleOrFontSizeChosen()
+    {
+        m_window->Image3Click();
+        choose("ComboBox1", 2);
+        QVERIFY(shownPage().contains(QStringLiteral("Kontakty spolku")));
+        QVERIFY(shownPage().contains(QStringLiteral("box-shadow")));
+        choose("ComboBox3", 12);  // "20"
+        QCOMPARE(m_window->state().viewMode, QStringLiteral("K"));
+        QVERIFY(shownPage().contains(QStringLiteral("font-size: 20px")));
+        QCOMPARE(settings().ReadInteger(SettingsKeys::FontSize, -5), 12);
+        QCOMPARE(settings().ReadInteger(SettingsKeys::Style, -5), 2);
+    }
+
+    void shouldIgnoreCancelledIdBox()
+    {
+        const int before = requests();
+        m_idAnswers = {QString()};
+        m_window->Image7Click();
+        QCOMPARE(requests(), before);
+        QCOMPARE(m_window->state().organizationId, QStringLiteral("demo"));
+        QCOMPARE(settings().ReadString(SettingsKeys::Id, {}), QStringLiteral("demo"));
+    }
+
+    void shouldStoreNewIdEvenWhenItsCycleFails()
+    {
+        ModalWatcher boxes;
+        m_status = 404;
+        m_idAnswers = {QStringLiteral("jiny spolek")};
+        m_window->Image7Click();
+        QCOMPARE(settings().ReadString(SettingsKeys::Id, {}), QStringLiteral("jiny spolek"));
+        QCOMPARE(m_window->state().organizationId, QStringLiteral("jiny spolek"));
+        QVERIFY(m_server.requestLines().last().startsWith("GET /reader/xml.php?id=jiny%20spolek&"));
+        // The offline copy of the first feed stood in for the failed download.
+        QVERIFY(boxes.boxes.isEmpty());
+        QVERIFY(shownPage().contains(QStringLiteral("<div>Offline</div>")));
+    }
+
+    void shouldIgnoreClicksWhileCycleRuns()
+    {
+        ModalWatcher boxes;
+        const int before = requests();
+        auto *contacts = m_window->findChild<QWidget *>(QStringLiteral("Image3"));
+        auto *panel = m_window->findChild<QWidget *>(QStringLiteral("Panel1"));
+        bool clickedDuringCycle = false;
+        // Fires at the cycle's first pump, while the toolbar is locked.
+        QTimer::singleShot(0, this, [&] {
+            clickedDuringCycle = !panel->isEnabled();
+            QTest::mouseClick(contacts, Qt::LeftButton);
+            QComboBox *styles = list("ComboBox1");
+            QTest::mouseClick(styles, Qt::LeftButton);
+            QTest::keyClick(styles, Qt::Key_Down);
+        });
+        m_window->Image1Click();
+        QVERIFY(clickedDuringCycle);
+        QCOMPARE(requests(), before + 1);
+        QCOMPARE(m_window->state().viewMode, QStringLiteral("S"));
+        QCOMPARE(list("ComboBox1")->currentIndex(), 0);
+        QVERIFY(panel->isEnabled());
+        // A click once the cycle has ended works again.
+        QTest::mouseClick(contacts, Qt::LeftButton);
+        QCOMPARE(m_window->state().viewMode, QStringLiteral("K"));
+    }
+
+    void shouldReloadShownPageOnTimerTick()
+    {
+        activate();
+        QVERIFY(timer()->isActive());
+        QVERIFY(!m_window->state().firstLoad);
+        timer()->setInterval(200);
+        m_window->Image2Click();
+        const int before = requests();
+        QTRY_VERIFY(requests() > before);
+        QTRY_VERIFY(m_window->cycle().isRunning() == false);
+        QCOMPARE(m_window->state().viewMode, QStringLiteral("I"));
+        QVERIFY(shownPage().contains(QStringLiteral("Informace spolku")));
+    }
+
+    // After a failed cycle the automatic refresh stays off until the window is activated
+    // again; a completed manual reload does not bring it back.
+    void shouldStopTicksAfterFailureUntilNextActivation()
+    {
+        ModalWatcher boxes;
+        timer()->setInterval(200);
+        activate();
+        QVERIFY(timer()->isActive());
+        QFile::remove(m_dir->filePath(QStringLiteral("Offline_ZeltonReader.xml")));
+        m_status = 500;
+        QTRY_COMPARE(boxes.texts(), QStringList{Texts::NoConnection});
+        QVERIFY(!timer()->isActive());
+
+        m_status = 200;
+        m_window->Image1Click();
+        QCOMPARE(boxes.boxes.size(), 1);
+        QVERIFY(!timer()->isActive());
+        const int afterReload = requests();
+        QTest::qWait(500);
+        QCOMPARE(requests(), afterReload);
+
+        // Another window of the program takes the focus and gives it back.
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        activate();
+        QVERIFY(timer()->isActive());
+        QTRY_VERIFY(requests() > afterReload);
+    }
+
+    void shouldFocusViewWhenActivated()
+    {
+        activate();
+        QTRY_VERIFY(m_window->view()->hasFocus() || m_window->view()->focusProxy()->hasFocus());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    HtmlView::registerScheme();
+    QApplication app(argc, argv);
+    TestCommands test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestCommands.moc"
