@@ -1,1 +1,151 @@
-// placeholder: implemented by the owner of this file
+#include "feed/FeedDownload.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include <cctype>
+#include <memory>
+
+namespace {
+
+// The request goes out as its text reads. Only what cannot stand on the wire is
+// percent-encoded: a space, "#" (it would cut off the rest of the query), control
+// characters, the UTF-8 bytes of non-ASCII letters and a "%" that starts no escape (left
+// alone, it would make QUrl re-encode every "%" of the text, the %20s of the request too).
+QUrl wireUrl(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const auto isHex = [&](qsizetype i) {
+        return i < utf8.size() && std::isxdigit(static_cast<unsigned char>(utf8[i]));
+    };
+    QByteArray encoded;
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        const bool loosePercent = byte == '%' && !(isHex(i + 1) && isHex(i + 2));
+        if (byte <= ' ' || byte == '#' || byte >= 0x7f || loosePercent)
+            encoded += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
+        else
+            encoded += utf8[i];
+    }
+    return QUrl::fromEncoded(encoded, QUrl::TolerantMode);
+}
+
+bool isSuccessStatus(const QNetworkReply &reply)
+{
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    return status.isValid() && status.toInt() >= 200 && status.toInt() < 300;
+}
+
+// One download, run entirely on the worker thread: the network objects, their event loop
+// and the file all live and die there.
+class DownloadJob
+{
+public:
+    DownloadJob(const QString &url, const QString &targetPath, const DownloadLimits &limits)
+        : m_url(url), m_file(targetPath), m_limits(limits)
+    {
+    }
+
+    bool run()
+    {
+        // Written under a temporary name beside the target; only commit() makes the file
+        // appear, so a failure never leaves a partial feed at the target path.
+        if (!m_file.open(QIODevice::WriteOnly))
+            return false;
+
+        QNetworkAccessManager manager;
+        QNetworkRequest request(wireUrl(m_url));
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             QNetworkRequest::NoLessSafeRedirectPolicy);
+        request.setMaximumRedirectsAllowed(m_limits.maxRedirects);
+        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                             QNetworkRequest::AlwaysNetwork);
+        request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+
+        QEventLoop loop;
+        QTimer idle;
+        QTimer total;
+        idle.setSingleShot(true);
+        total.setSingleShot(true);
+
+        const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+        m_reply = reply.get();
+        const auto fail = [this] {
+            m_failed = true;
+            m_reply->abort();
+        };
+        QObject::connect(&idle, &QTimer::timeout, fail);
+        QObject::connect(&total, &QTimer::timeout, fail);
+        QObject::connect(m_reply, &QNetworkReply::metaDataChanged, [&] {
+            idle.start();
+            if (!acceptSize())
+                fail();
+        });
+        QObject::connect(m_reply, &QNetworkReply::redirected, [&] { idle.start(); });
+        QObject::connect(m_reply, &QNetworkReply::readyRead, [&] {
+            idle.start();
+            if (!m_failed && !store())
+                fail();
+        });
+        QObject::connect(m_reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+
+        idle.start(m_limits.idleTimeoutMs);
+        total.start(m_limits.totalTimeoutMs);
+        if (!m_reply->isFinished())
+            loop.exec();
+
+        const bool ok = !m_failed && store() && m_reply->error() == QNetworkReply::NoError
+                        && isSuccessStatus(*m_reply) && m_file.flush() && m_file.commit();
+        m_reply = nullptr;
+        return ok;
+    }
+
+private:
+    // A declared length over the limit fails before the body is read.
+    bool acceptSize() const
+    {
+        if (!isSuccessStatus(*m_reply))
+            return true;
+        const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
+        return !length.isValid() || length.toLongLong() <= m_limits.maxBytes;
+    }
+
+    // Moves what has arrived into the file. Bodies of error answers are read and dropped.
+    bool store()
+    {
+        const QByteArray data = m_reply->readAll();
+        if (!isSuccessStatus(*m_reply))
+            return true;
+        m_received += data.size();
+        if (m_received > m_limits.maxBytes)
+            return false;
+        return m_file.write(data) == data.size();
+    }
+
+    QString m_url;
+    QSaveFile m_file;
+    DownloadLimits m_limits;
+    QNetworkReply *m_reply = nullptr;
+    qint64 m_received = 0;
+    bool m_failed = false;
+};
+
+} // namespace
+
+bool DownloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits)
+{
+    bool ok = false;
+    // The caller's thread only waits: none of its events is processed until the download
+    // has ended, as the reader's refresh cycle expects.
+    const std::unique_ptr<QThread> worker(
+        QThread::create([&] { ok = DownloadJob(url, targetPath, limits).run(); }));
+    worker->start();
+    worker->wait();
+    return ok;
+}

@@ -1,9 +1,249 @@
+#include "feed/FeedDownload.h"
+#include "feed/FeedFiles.h"
+#include "support/LocalHttpServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+
+using Response = LocalHttpServer::Response;
+
+namespace {
+
+Response answer(int status, const QByteArray &body)
+{
+    Response response;
+    response.status = status;
+    response.body = body;
+    return response;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
 
 class TestFeedDownload : public QObject
 {
     Q_OBJECT
+
+private slots:
+    void init();
+
+    void shouldWriteBodyIntoTarget();
+    void shouldFailWithoutFileOnErrorStatus_data();
+    void shouldFailWithoutFileOnErrorStatus();
+    void shouldFailWhenServerRefusesConnection();
+    void shouldFailWhenServerNeverAnswers_data();
+    void shouldFailWhenServerNeverAnswers();
+    void shouldFollowRedirect();
+    void shouldFailOnEndlessRedirects();
+    void shouldEnforceBodyLimit_data();
+    void shouldEnforceBodyLimit();
+    void shouldFailWhenTargetFolderIsMissing();
+    void shouldSendRequestTextAsGiven_data();
+    void shouldSendRequestTextAsGiven();
+    void shouldNotProcessCallerEventsWhileWaiting();
+
+private:
+    // Only the target may be left in the folder: no partial or temporary file.
+    QStringList folderEntries() const
+    {
+        return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_target;
 };
+
+void TestFeedDownload::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_target = m_dir->filePath(QStringLiteral("feed.xml"));
+}
+
+void TestFeedDownload::shouldWriteBodyIntoTarget()
+{
+    // Bytes a text conversion would damage: a NUL, CR LF and UTF-8 letters.
+    const QByteArray body = QByteArray("<?xml version=\"1.0\"?>\r\n<a>\0ř</a>", 30).repeated(5000);
+    LocalHttpServer server([&](const QByteArray &) { return answer(200, body); });
+
+    QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QCOMPARE(readAll(m_target), body);
+    QCOMPARE(folderEntries(), QStringList{QStringLiteral("feed.xml")});
+}
+
+void TestFeedDownload::shouldFailWithoutFileOnErrorStatus_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::newRow("not found") << 404;
+    QTest::newRow("server error") << 500;
+    QTest::newRow("gone") << 410;
+}
+
+void TestFeedDownload::shouldFailWithoutFileOnErrorStatus()
+{
+    QFETCH(int, status);
+    LocalHttpServer server([&](const QByteArray &) { return answer(status, "<error page/>"); });
+
+    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QCOMPARE(folderEntries(), QStringList());
+    QCOMPARE(server.requestLines().size(), 1);
+}
+
+void TestFeedDownload::shouldFailWhenServerRefusesConnection()
+{
+    LocalHttpServer server([](const QByteArray &) { return answer(200, "<a/>"); });
+    server.stop();
+
+    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QCOMPARE(folderEntries(), QStringList());
+    QVERIFY(server.requestLines().isEmpty());
+}
+
+void TestFeedDownload::shouldFailWhenServerNeverAnswers_data()
+{
+    QTest::addColumn<int>("idleMs");
+    QTest::addColumn<int>("totalMs");
+    QTest::newRow("idle limit") << 300 << 60'000;
+    QTest::newRow("total limit") << 60'000 << 300;
+}
+
+void TestFeedDownload::shouldFailWhenServerNeverAnswers()
+{
+    QFETCH(int, idleMs);
+    QFETCH(int, totalMs);
+    LocalHttpServer server([](const QByteArray &) {
+        Response response;
+        response.mode = Response::Mode::Silent;
+        return response;
+    });
+    DownloadLimits limits;
+    limits.idleTimeoutMs = idleMs;
+    limits.totalTimeoutMs = totalMs;
+
+    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits));
+    QCOMPARE(folderEntries(), QStringList());
+    QCOMPARE(server.requestLines().size(), 1);
+}
+
+void TestFeedDownload::shouldFollowRedirect()
+{
+    LocalHttpServer server([](const QByteArray &line) {
+        if (line.startsWith("GET /reader/old")) {
+            Response response = answer(302, "moved");
+            response.headers = {{"Location", "/reader/new.xml"}};
+            return response;
+        }
+        return answer(200, "<feed/>");
+    });
+
+    QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("old.xml"), m_target));
+    QCOMPARE(readAll(m_target), QByteArray("<feed/>"));
+    const QList<QByteArray> expected{"GET /reader/old.xml HTTP/1.1", "GET /reader/new.xml HTTP/1.1"};
+    QCOMPARE(server.requestLines(), expected);
+}
+
+void TestFeedDownload::shouldFailOnEndlessRedirects()
+{
+    LocalHttpServer server([](const QByteArray &) {
+        Response response = answer(302, {});
+        response.headers = {{"Location", "/reader/loop.xml"}};
+        return response;
+    });
+    DownloadLimits limits;
+    limits.maxRedirects = 3;
+
+    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("loop.xml"), m_target, limits));
+    QCOMPARE(folderEntries(), QStringList());
+    // Followed up to the limit; Qt may still have one more request on its way when it
+    // gives up, so only the lower bound is exact.
+    QVERIFY(server.requestLines().size() >= limits.maxRedirects + 1);
+}
+
+void TestFeedDownload::shouldEnforceBodyLimit_data()
+{
+    QTest::addColumn<int>("bodySize");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("exactly the limit") << 1000 << true;
+    QTest::newRow("one byte over") << 1001 << false;
+    QTest::newRow("far over") << 500'000 << false;
+}
+
+void TestFeedDownload::shouldEnforceBodyLimit()
+{
+    QFETCH(int, bodySize);
+    QFETCH(bool, accepted);
+    const QByteArray body(bodySize, 'x');
+    LocalHttpServer server([&](const QByteArray &) { return answer(200, body); });
+    DownloadLimits limits;
+    limits.maxBytes = 1000;
+
+    QCOMPARE(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits), accepted);
+    QCOMPARE(QFile::exists(m_target), accepted);
+    QCOMPARE(folderEntries().size(), accepted ? 1 : 0);
+}
+
+void TestFeedDownload::shouldFailWhenTargetFolderIsMissing()
+{
+    LocalHttpServer server([](const QByteArray &) { return answer(200, "<a/>"); });
+    const QString target = m_dir->filePath(QStringLiteral("missing/feed.xml"));
+
+    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), target));
+    QVERIFY(!QFile::exists(target));
+}
+
+void TestFeedDownload::shouldSendRequestTextAsGiven_data()
+{
+    QTest::addColumn<QString>("organizationId");
+    QTest::addColumn<QByteArray>("requestLine");
+    const QByteArray tail = "&user=DELPHI%20-%20Vymazano&aplikace=DELPHI&verze=1.50 HTTP/1.1";
+    QTest::newRow("plain") << QStringLiteral("1234") << "GET /reader/xml.php?id=1234" + tail;
+    QTest::newRow("space, ampersand and hash")
+        << QStringLiteral("a b&c#d") << "GET /reader/xml.php?id=a%20b&c%23d" + tail;
+    QTest::newRow("non-ASCII letters")
+        << QStringLiteral("Žďár") << "GET /reader/xml.php?id=%C5%BD%C4%8F%C3%A1r" + tail;
+    QTest::newRow("already encoded text stays")
+        << QStringLiteral("x%2Fy%26") << "GET /reader/xml.php?id=x%2Fy%26" + tail;
+    // A "%" that starts no escape must not turn the request's own %20s into %2520.
+    QTest::newRow("lone percent")
+        << QStringLiteral("50%") << "GET /reader/xml.php?id=50%25" + tail;
+    QTest::newRow("reserved characters stay")
+        << QStringLiteral("a'()*+,;=:@!$/?b") << "GET /reader/xml.php?id=a'()*+,;=:@!$/?b" + tail;
+}
+
+void TestFeedDownload::shouldSendRequestTextAsGiven()
+{
+    QFETCH(QString, organizationId);
+    QFETCH(QByteArray, requestLine);
+    LocalHttpServer server([](const QByteArray &) { return answer(200, "<a/>"); });
+
+    const QString url = BuildFeedUrl(server.baseUrl(), organizationId, QStringLiteral("1.50"));
+    QVERIFY(DownloadFeed(url, m_target));
+    QCOMPARE(server.requestLines(), QList<QByteArray>{requestLine});
+}
+
+void TestFeedDownload::shouldNotProcessCallerEventsWhileWaiting()
+{
+    LocalHttpServer server([](const QByteArray &) { return answer(200, "<a/>"); });
+    bool timerFired = false;
+    bool postedCallRan = false;
+    QTimer::singleShot(0, this, [&] { timerFired = true; });
+    QMetaObject::invokeMethod(this, [&] { postedCallRan = true; }, Qt::QueuedConnection);
+
+    QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QVERIFY(!timerFired);
+    QVERIFY(!postedCallRan);
+
+    // Both were real and run as soon as the caller's loop gets its turn.
+    QTRY_VERIFY(timerFired && postedCallRan);
+}
 
 QTEST_GUILESS_MAIN(TestFeedDownload)
 #include "TestFeedDownload.moc"

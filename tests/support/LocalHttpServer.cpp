@@ -1,1 +1,153 @@
-// placeholder: implemented by the owner of this file
+#include "support/LocalHttpServer.h"
+
+#include <QHash>
+#include <QHostAddress>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace {
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 303: return "See Other";
+    case 307: return "Temporary Redirect";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+QByteArray formatResponse(const LocalHttpServer::Response &response)
+{
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + ' '
+                     + reasonPhrase(response.status) + "\r\n";
+    if (!response.contentType.isEmpty())
+        out += "Content-Type: " + response.contentType + "\r\n";
+    for (const auto &[name, value] : response.headers)
+        out += name + ": " + value + "\r\n";
+    out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    out += "Connection: close\r\n\r\n";
+    return out + response.body;
+}
+
+} // namespace
+
+struct LocalHttpServer::Private
+{
+    Handler handler;
+    QThread thread;
+    QObject *context = nullptr;  // lives on `thread`; everything network hangs below it
+    QTcpServer *server = nullptr;
+    QHash<QTcpSocket *, QByteArray> pending;  // request bytes read so far, per connection
+    quint16 port = 0;
+
+    mutable QMutex mutex;
+    QList<QByteArray> requestLines;
+
+    // Runs `work` on the server thread and waits for it.
+    template<typename Work>
+    void onServerThread(Work work)
+    {
+        QMetaObject::invokeMethod(context, work, Qt::BlockingQueuedConnection);
+    }
+
+    void accept()
+    {
+        while (QTcpSocket *socket = server->nextPendingConnection()) {
+            pending.insert(socket, {});
+            QObject::connect(socket, &QTcpSocket::readyRead, context, [this, socket] { read(socket); });
+            QObject::connect(socket, &QTcpSocket::disconnected, context, [this, socket] {
+                pending.remove(socket);
+                socket->deleteLater();
+            });
+        }
+    }
+
+    void read(QTcpSocket *socket)
+    {
+        auto it = pending.find(socket);
+        if (it == pending.end())
+            return;  // already answered; later bytes are ignored
+        it.value() += socket->readAll();
+        const QByteArray &request = it.value();
+        if (!request.contains("\r\n\r\n") && !request.contains("\n\n"))
+            return;
+
+        const QByteArray line = request.left(request.indexOf('\n')).trimmed();
+        pending.erase(it);
+        {
+            QMutexLocker lock(&mutex);
+            requestLines.append(line);
+        }
+        const Response response = handler(line);
+        if (response.mode == Response::Mode::Silent)
+            return;  // the socket stays open and mute until stop()
+        socket->write(formatResponse(response));
+        socket->disconnectFromHost();
+    }
+
+    void closeAll()
+    {
+        if (server)
+            server->close();
+        // Sockets are the server's children; closing them all refuses nothing new but
+        // ends every connection still held, the silent ones included.
+        const auto sockets = context->findChildren<QTcpSocket *>();
+        for (QTcpSocket *socket : sockets)
+            socket->abort();
+    }
+};
+
+LocalHttpServer::LocalHttpServer(Handler handler) : d(std::make_unique<Private>())
+{
+    d->handler = std::move(handler);
+    d->context = new QObject;
+    d->context->moveToThread(&d->thread);
+    d->thread.start();
+    d->onServerThread([this] {
+        d->server = new QTcpServer(d->context);
+        QObject::connect(d->server, &QTcpServer::newConnection, d->context, [this] { d->accept(); });
+        if (d->server->listen(QHostAddress::LocalHost, 0))
+            d->port = d->server->serverPort();
+    });
+}
+
+LocalHttpServer::~LocalHttpServer()
+{
+    stop();
+    d->onServerThread([this] {
+        delete d->context;
+        d->context = nullptr;
+        d->server = nullptr;
+    });
+    d->thread.quit();
+    d->thread.wait();
+}
+
+quint16 LocalHttpServer::port() const
+{
+    return d->port;
+}
+
+QString LocalHttpServer::baseUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/reader/").arg(d->port);
+}
+
+QList<QByteArray> LocalHttpServer::requestLines() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->requestLines;
+}
+
+void LocalHttpServer::stop()
+{
+    d->onServerThread([this] { d->closeAll(); });
+}

@@ -1,9 +1,160 @@
+#include "FeedServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray DemoFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><zelton/>";
+const QByteArray Picture = "\x89PNG\r\n\x1a\n picture";
+const QByteArray Secret = "outside the data folder";
+const QByteArray XmlType = "application/xml; charset=utf-8";
+const QByteArray FeedQuery = "&user=DELPHI%20-%20Vymazano&aplikace=DELPHI&verze=1.50";
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+} // namespace
 
 class TestFeedServer : public QObject
 {
     Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void shouldAnswerFromDataFolder_data();
+    void shouldAnswerFromDataFolder();
+    void shouldServeFeedsOverHttp();
+
+private:
+    // <tmp>/root is the data folder; files beside it must never be served.
+    QTemporaryDir m_dir;
+    QString m_root;
 };
+
+void TestFeedServer::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const QDir top(m_dir.path());
+    m_root = top.filePath(u"root"_s);
+    QVERIFY(top.mkpath(u"root/feeds/a"_s));
+    QVERIFY(top.mkpath(u"root/obrazky"_s));
+    QVERIFY(writeFile(m_root + u"/feeds/demo.xml"_s, DemoFeed));
+    QVERIFY(writeFile(m_root + u"/feeds/a/b.xml"_s, DemoFeed));
+    QVERIFY(writeFile(m_root + u"/feeds/Žluť.xml"_s, DemoFeed));
+    QVERIFY(writeFile(m_root + u"/obrazky/logo.png"_s, Picture));
+    QVERIFY(writeFile(m_root + u"/photo.JPG"_s, Picture));
+    // Reachable by "../" from the feeds folder, but still no feed.
+    QVERIFY(writeFile(m_root + u"/inside.xml"_s, DemoFeed));
+    QVERIFY(writeFile(top.filePath(u"secret.txt"_s), Secret));
+    QVERIFY(writeFile(top.filePath(u"secret.xml"_s), Secret));
+    QVERIFY(QFile::link(top.filePath(u"secret.txt"_s), m_root + u"/obrazky/link.png"_s));
+}
+
+void TestFeedServer::shouldAnswerFromDataFolder_data()
+{
+    QTest::addColumn<QByteArray>("target");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("contentType");  // checked for answers of 200
+    QTest::addColumn<QByteArray>("body");
+
+    const QByteArray none;
+    const QByteArray xmlPhp = "/reader/xml.php?";
+    QTest::newRow("known ID") << xmlPhp + "id=demo" + FeedQuery << 200 << XmlType << DemoFeed;
+    QTest::newRow("ID percent-encoded") << xmlPhp + "id=d%65mo" + FeedQuery << 200 << XmlType << DemoFeed;
+    QTest::newRow("non-ASCII ID") << xmlPhp + "id=%C5%BDlu%C5%A5" + FeedQuery << 200 << XmlType << DemoFeed;
+    QTest::newRow("ID not first") << xmlPhp + "verze=1.50&id=demo" << 200 << XmlType << DemoFeed;
+    QTest::newRow("unknown ID") << xmlPhp + "id=nobody" + FeedQuery << 404 << none << none;
+    QTest::newRow("parent folder") << xmlPhp + "id=../inside" + FeedQuery << 404 << none << none;
+    QTest::newRow("parent folder encoded") << xmlPhp + "id=%2e%2e%2finside" + FeedQuery << 404 << none << none;
+    QTest::newRow("out of the data folder") << xmlPhp + "id=../../secret" << 404 << none << none;
+    QTest::newRow("subfolder") << xmlPhp + "id=a/b" + FeedQuery << 404 << none << none;
+    QTest::newRow("subfolder encoded") << xmlPhp + "id=a%2Fb" + FeedQuery << 404 << none << none;
+    QTest::newRow("backslash") << xmlPhp + "id=a%5Cb" + FeedQuery << 404 << none << none;
+    QTest::newRow("empty ID") << xmlPhp + "id=" + FeedQuery << 404 << none << none;
+    QTest::newRow("no ID") << xmlPhp + "user=x" << 404 << none << none;
+    QTest::newRow("picture") << QByteArray("/reader/obrazky/logo.png") << 200 << QByteArray("image/png")
+                             << Picture;
+    QTest::newRow("picture, upper-case suffix") << QByteArray("/reader/photo.JPG") << 200
+                                                << QByteArray("image/jpeg") << Picture;
+    QTest::newRow("picture with query") << QByteArray("/reader/obrazky/logo.png?v=2") << 200
+                                        << QByteArray("image/png") << Picture;
+    QTest::newRow("missing picture") << QByteArray("/reader/obrazky/none.png") << 404 << none << none;
+    QTest::newRow("outside via ..") << QByteArray("/reader/../secret.txt") << 404 << none << none;
+    QTest::newRow("outside via encoded ..")
+        << QByteArray("/reader/%2e%2e/secret.txt") << 404 << none << none;
+    QTest::newRow("outside via a link") << QByteArray("/reader/obrazky/link.png") << 404 << none << none;
+    QTest::newRow("absolute path") << "/reader/" + QFile::encodeName(m_dir.path()) + "/secret.txt" << 404
+                                   << none << none;
+    QTest::newRow("feeds folder listing") << QByteArray("/reader/feeds/") << 404 << none << none;
+    QTest::newRow("data folder itself") << QByteArray("/reader/") << 404 << none << none;
+    QTest::newRow("other base path") << "/other/xml.php?id=demo" + FeedQuery << 404 << none << none;
+}
+
+void TestFeedServer::shouldAnswerFromDataFolder()
+{
+    QFETCH(QByteArray, target);
+    QFETCH(int, status);
+    QFETCH(QByteArray, contentType);
+    QFETCH(QByteArray, body);
+
+    const FeedServerReply reply = answerFeedRequest(m_root, "/reader/", target);
+    QCOMPARE(reply.status, status);
+    if (status == 200) {
+        QCOMPARE(reply.contentType, contentType);
+        QCOMPARE(reply.body, body);
+    } else {
+        QVERIFY(!reply.body.contains(Secret));
+        QVERIFY(!reply.body.contains(DemoFeed));
+    }
+}
+
+void TestFeedServer::shouldServeFeedsOverHttp()
+{
+    QProcess server;
+    server.setProgram(QStringLiteral(ZR_FEED_SERVER_EXE));
+    server.setArguments({u"--port"_s, u"0"_s, u"--root"_s, m_root});
+    server.start();
+    QVERIFY2(server.waitForStarted(), qPrintable(server.errorString()));
+
+    QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10'000);
+    const QByteArray listening = server.readLine().trimmed();
+    static const QRegularExpression pattern(u"^Listening on (http://127\\.0\\.0\\.1:(\\d+)/reader/)$"_s);
+    const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(listening));
+    QVERIFY2(match.hasMatch(), listening.constData());
+    QVERIFY(match.captured(2).toInt() > 0);
+
+    QNetworkAccessManager manager;
+    const QUrl url(match.captured(1) + u"xml.php?id=demo"_s + QString::fromLatin1(FeedQuery));
+    std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(url)));
+    QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 10'000);
+    QCOMPARE(reply->error(), QNetworkReply::NoError);
+    QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+    QCOMPARE(reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), XmlType);
+    QCOMPARE(reply->readAll(), DemoFeed);
+
+    const QByteArray requestLine = "GET /reader/xml.php?id=demo" + FeedQuery + " HTTP/1.1";
+    QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10'000);
+    QCOMPARE(server.readLine().trimmed(), requestLine);
+
+    // SIGTERM ends it through its own event loop, with a normal exit.
+    server.terminate();
+    QVERIFY(server.waitForFinished(10'000));
+    QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(server.exitCode(), 0);
+}
 
 QTEST_GUILESS_MAIN(TestFeedServer)
 #include "TestFeedServer.moc"
