@@ -2,6 +2,7 @@
 #include "view/HtmlView.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -19,6 +20,12 @@ int main(int argc, char *argv[])
 #endif
     HtmlView::registerScheme();
     QApplication app(argc, argv);
+#ifndef Q_OS_WIN
+    // The toolbar is laid out for Tahoma; where it is missing, a face of similar width
+    // keeps the list texts inside their boxes.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+#endif
 
     // The toolkit's own buttons and messages (Cancel, parser descriptions) in Czech.
     QTranslator qtTexts;
