@@ -45,6 +45,8 @@ void TestGroupFilter::shouldSortAndMergeGroups_data()
                                                 << QStringList{"Sachy", "Šachy", "Tenis"};
     QTest::newRow("Š after all of S") << QStringList{"Šachy", "Sport"}
                                        << QStringList{"Sport", "Šachy"};
+    QTest::newRow("Czech alphabet") << QStringList{"Čtení", "Cesty", "Hry", "Chov"}
+                                    << QStringList{"Cesty", "Čtení", "Hry", "Chov"};
     QTest::newRow("ch after h") << QStringList{"Chovatelé", "Hasiči", "Ideály"}
                                 << QStringList{"Hasiči", "Chovatelé", "Ideály"};
     QTest::newRow("accented and plain are different groups") << QStringList{"Kolo", "Kóló", "kolo"}

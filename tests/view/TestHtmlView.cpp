@@ -181,10 +181,10 @@ void TestHtmlView::shouldShowLargeCzechPageWhole()
         + QString(200, u'ř')
         + QStringLiteral("</p>");
     QString html = head;
-    while (html.size() < 1300000)  // past 2 MB once most letters take two bytes
+    while (html.size() < 3000000)  // past 5 MB once most letters take two bytes
         html += paragraph;
     html += QStringLiteral("<div id=\"end\">") + CzechWords + QStringLiteral("</div>") + PageTail;
-    QVERIFY(html.toUtf8().size() > 2 * 1024 * 1024);
+    QVERIFY(html.toUtf8().size() > 5 * 1024 * 1024);
 
     HtmlView view;
     view.WBLoadHTML(html);
