@@ -84,6 +84,9 @@ void HtmlView::applySafetySettings()
     settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+    // Text the pages leave unstyled (the "Offline" mark) matches the sans-serif cards.
+    settings->setFontFamily(QWebEngineSettings::StandardFont,
+                            settings->fontFamily(QWebEngineSettings::SansSerifFont));
 }
 
 void HtmlView::WBLoadHTML(const QString &html)
