@@ -24,6 +24,14 @@ const QByteArray Feed =
     "<ZELTON_TEXT>Z\xc3\xa1vod</ZELTON_TEXT></zelton_information><zelton_other_information>"
     "<ZT_INFO_INFORMACE>O n\xc3\xa1s</ZT_INFO_INFORMACE></zelton_other_information></feed>";
 
+QStringList entriesOf(const QComboBox *list)
+{
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->itemText(i);
+    return entries;
+}
+
 } // namespace
 
 class TestStartup : public QObject
@@ -146,10 +154,7 @@ private slots:
         QCOMPARE(reader.child<QComboBox>("ComboBox3")->currentIndex(), fontIndex);
         QCOMPARE(reader.child<QComboBox>("ComboBox1")->currentIndex(), styleIndex);
         const QComboBox *groups = reader.child<QComboBox>("ComboBox2");
-        QStringList entries;
-        for (int i = 0; i < groups->count(); ++i)
-            entries << groups->itemText(i);
-        QCOMPARE(entries, groupEntries);
+        QCOMPARE(entriesOf(groups), groupEntries);
         QCOMPARE(groups->currentIndex(), groupEntries.size() - 1);
         if (fontIndex < 0)
             QVERIFY(reader.child<QComboBox>("ComboBox3")->currentText().isEmpty());
@@ -283,20 +288,14 @@ private slots:
         QCOMPARE(view->parentWidget(), panel2);
         QCOMPARE(view->geometry(), panel2->rect());
 
-        QStringList sizes;
-        const QComboBox *fontSizes = reader.child<QComboBox>("ComboBox3");
-        for (int i = 0; i < fontSizes->count(); ++i)
-            sizes << fontSizes->itemText(i);
+        const QStringList sizes = entriesOf(reader.child<QComboBox>("ComboBox3"));
         QCOMPARE(sizes.size(), 32);
         QCOMPARE(sizes.first(), QStringLiteral("8"));
         QCOMPARE(sizes.at(12), QStringLiteral("20"));
         QCOMPARE(sizes.at(13), QStringLiteral("22"));
         QCOMPARE(sizes.last(), QStringLiteral("40"));
-        const QComboBox *styles = reader.child<QComboBox>("ComboBox1");
-        QStringList styleNames;
-        for (int i = 0; i < styles->count(); ++i)
-            styleNames << styles->itemText(i);
-        QCOMPARE(styleNames, (QStringList{"Zaoblené", "Hranaté", "Stín", "100%"}));
+        QCOMPARE(entriesOf(reader.child<QComboBox>("ComboBox1")),
+                 (QStringList{"Zaoblené", "Hranaté", "Stín", "100%"}));
     }
 
     void shouldClampIntoWorkArea_data()
