@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -146,6 +147,13 @@ void ReaderWindow::buildDesign()
     connect(m_comboBox2, &QComboBox::activated, this, &ReaderWindow::ComboBox2Change);
     connect(m_comboBox3, &QComboBox::activated, this, &ReaderWindow::ComboBox3Change);
     connect(m_timer1, &QTimer::timeout, this, &ReaderWindow::Timer1Timer);
+
+    // The key every reader knows for "load again"; like the picture, it waits for the toolbar.
+    auto *reload = new QShortcut(QKeySequence::Refresh, this);
+    connect(reload, &QShortcut::activated, this, [this] {
+        if (m_panel1->isEnabled())
+            Image1Click();
+    });
 }
 
 void ReaderWindow::FormCreate()

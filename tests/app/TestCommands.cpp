@@ -125,6 +125,19 @@ private slots:
         QCOMPARE(settings().ReadInteger(SettingsKeys::Style, -5), 2);
     }
 
+    void shouldReloadNewsOnF5()
+    {
+        m_window->Image3Click();
+        const int before = requests();
+        activate();
+        // The key goes where the user's keys go: to the page, which has the focus.
+        QTRY_VERIFY(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+        QCOMPARE(requests(), before + 1);
+        QCOMPARE(m_window->state().viewMode, QStringLiteral("S"));
+        QVERIFY(shownPage().contains(QStringLiteral("Turnaj")));
+    }
+
     void shouldIgnoreCancelledIdBox()
     {
         const int before = requests();

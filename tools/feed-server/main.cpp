@@ -12,11 +12,13 @@
 #include <QTcpSocket>
 
 #include <csignal>
-#include <memory>
 #include <cstdio>
+#include <memory>
 
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -92,6 +94,7 @@ void serve(QTcpSocket *socket, const QString &root, const QByteArray &basePath)
     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
 }
 
+#ifdef Q_OS_UNIX
 // SIGTERM and SIGINT end the event loop through a socket pair, so the server closes
 // its listening socket instead of dying in the middle of an answer.
 int signalPipe[2] = {-1, -1};
@@ -111,6 +114,12 @@ void quitOnSignals(QCoreApplication &app)
     std::signal(SIGTERM, onSignal);
     std::signal(SIGINT, onSignal);
 }
+#else
+void quitOnSignals(QCoreApplication &)
+{
+    // Elsewhere the default handling of Ctrl+C ends the server.
+}
+#endif
 
 } // namespace
 
