@@ -14,6 +14,9 @@ ToolbarPicture::ToolbarPicture(const QPixmap &pixmap, const QString &hint, QWidg
 void ToolbarPicture::mousePressEvent(QMouseEvent *event)
 {
     m_pressed = event->button() == Qt::LeftButton;
+    // The glyph sinks by a pixel while the button is held, like a pressed button.
+    if (m_pressed)
+        setContentsMargins(1, 1, 0, 0);
     event->accept();
 }
 
@@ -22,6 +25,7 @@ void ToolbarPicture::mouseReleaseEvent(QMouseEvent *event)
     // A click counts when the button is let go over the picture, as with any button.
     const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_pressed = false;
+    setContentsMargins(0, 0, 0, 0);
     event->accept();
     if (click)
         emit clicked();

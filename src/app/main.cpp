@@ -1,4 +1,5 @@
 #include "app/ReaderWindow.h"
+#include "app/ToolbarGlyphs.h"
 #include "view/HtmlView.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ int main(int argc, char *argv[])
 #endif
     HtmlView::registerScheme();
     QApplication app(argc, argv);
+    app.setWindowIcon(applicationIcon());
 #ifndef Q_OS_WIN
     // The toolbar is laid out for Tahoma; where it is missing, a face of similar width
     // keeps the list texts inside their boxes.
