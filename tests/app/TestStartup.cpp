@@ -160,6 +160,20 @@ private slots:
             QVERIFY(reader.child<QComboBox>("ComboBox3")->currentText().isEmpty());
     }
 
+    // A stored index outside a list leaves it without a selection: the pages get no font
+    // size and the first style, and the completed cycle stores -1 for both.
+    void shouldStoreListsWithoutSelectionAsMinusOne()
+    {
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")},
+                                           {SettingsKeys::FontSize, QStringLiteral("99")},
+                                           {SettingsKeys::Style, QStringLiteral("7")}});
+        const QString page = reader.window->state().mainPageHtml;
+        QVERIFY(page.contains(QStringLiteral("font-size: px; letter-spacing")));
+        QVERIFY(page.contains(QStringLiteral("border-radius: 5px; \">")));
+        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::FontSize, 0), -1);
+        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::Style, 0), -1);
+    }
+
     void shouldApplyMinimumAndKeepWindowInWorkArea()
     {
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
