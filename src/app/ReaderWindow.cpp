@@ -245,10 +245,8 @@ void ReaderWindow::guarded(const std::function<void()> &handler)
 {
     try {
         handler();
-    } catch (const ReaderError &error) {
-        showError(error.message());
     } catch (const std::exception &error) {
-        showError(QString::fromLocal8Bit(error.what()));
+        showError(messageOf(error));
     }
 }
 

@@ -17,3 +17,6 @@ private:
     QString m_message;
     QByteArray m_utf8;
 };
+
+// The message a failure shows the user: a ReaderError's own text, else what the library said.
+QString messageOf(const std::exception &error);

@@ -58,8 +58,6 @@ void RefreshCycle::AbortRefresh()
 
 void RefreshCycle::run()
 {
-    const ShowMessage showMessage = [this](const QString &text) { m_host.showMessage(text); };
-
     // Request and lock.
     m_state.feedUrl = BuildFeedUrl(m_baseUrl, m_state.organizationId, m_host.versionText());
     m_host.setToolbarEnabled(false);
@@ -68,7 +66,7 @@ void RefreshCycle::run()
 
     // Fetch.
     const FetchResult fetched =
-        ObtainFeedFile(m_paths, m_state.feedUrl, m_state.tempFeedPath, m_limits, showMessage);
+        ObtainFeedFile(m_paths, m_state.feedUrl, m_state.tempFeedPath, m_limits, showMessage());
     if (!fetched.ok) {
         AbortRefresh();
         return;
@@ -114,10 +112,14 @@ void RefreshCycle::run()
     } catch (const std::exception &error) {
         // The page, the group list or the stored choices failed: the user learns why and
         // gets the toolbar back; the timer keeps its state and the temporary file stays.
-        const auto *readerError = dynamic_cast<const ReaderError *>(&error);
-        m_host.showError(readerError ? readerError->message() : QString::fromLocal8Bit(error.what()));
+        m_host.showError(messageOf(error));
         m_host.setToolbarEnabled(true);
     }
+}
+
+ShowMessage RefreshCycle::showMessage()
+{
+    return [this](const QString &text) { m_host.showMessage(text); };
 }
 
 bool RefreshCycle::walkRun(const QString &runName, const std::function<void(const QDomElement &)> &step)
@@ -163,6 +165,6 @@ void RefreshCycle::finish(const ItemWalk &items, const InfoBlocks &blocks, bool 
     m_settings.WriteInteger(SettingsKeys::FontSize, m_host.fontSizeIndex());
     m_settings.WriteInteger(SettingsKeys::Style, m_host.styleIndex());
 
-    DeleteTempFeed(m_state.tempFeedPath, [this](const QString &text) { m_host.showMessage(text); });
+    DeleteTempFeed(m_state.tempFeedPath, showMessage());
     m_host.setToolbarEnabled(true);
 }

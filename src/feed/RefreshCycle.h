@@ -3,6 +3,7 @@
 #include "common/ReaderPaths.h"
 #include "feed/FeedDocument.h"
 #include "feed/FeedDownload.h"
+#include "feed/FeedFiles.h"
 #include "feed/ReaderState.h"
 #include "render/InfoBlocks.h"
 #include "render/NewsCard.h"
@@ -38,6 +39,8 @@ private:
     bool walkRun(const QString &runName, const std::function<void(const QDomElement &)> &step);
     // Pages, group filter, stored choices and clean-up of a cycle whose feed was read whole.
     void finish(const ItemWalk &items, const InfoBlocks &blocks, bool offline);
+    // The window's plain message box, for the file operations of the cycle.
+    ShowMessage showMessage();
 
     RefreshHost &m_host;
     ReaderState &m_state;
