@@ -11,7 +11,7 @@
 #include "render/GroupFilter.h"
 #include "settings/BrowserEmulation.h"
 #include "settings/SettingsKeys.h"
-#include "view/Colors.h"
+#include "render/Colors.h"
 #include "view/HtmlView.h"
 
 #include <QApplication>

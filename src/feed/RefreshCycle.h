@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/ReaderPaths.h"
-#include "feed/FeedDocument.h"
+#include "document/FeedDocument.h"
 #include "feed/FeedDownload.h"
 #include "feed/FeedFiles.h"
 #include "feed/ReaderState.h"

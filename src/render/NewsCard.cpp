@@ -1,8 +1,8 @@
 #include "render/NewsCard.h"
 
-#include "feed/FeedDocument.h"
+#include "document/FeedDocument.h"
 #include "render/HtmlPieces.h"
-#include "view/Colors.h"
+#include "render/Colors.h"
 
 #include <limits>
 #include <optional>
