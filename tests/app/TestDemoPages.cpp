@@ -77,9 +77,9 @@ private slots:
         ReaderWindow window(ReaderConfig{ReaderPaths(dir.path()), m_server.baseUrl(), [] { return QString(); }});
 
         // The first cycle, with the lists as start-up leaves them.
-        compareWithFixture(portable(window.state().mainPageHtml), QStringLiteral("demo-news.html"));
-        compareWithFixture(portable(window.state().infoPageHtml), QStringLiteral("demo-information.html"));
-        compareWithFixture(portable(window.state().contactsPageHtml), QStringLiteral("demo-contacts.html"));
+        compareWithFixture(portable(window.lastOutcome().pages.main), QStringLiteral("demo-news.html"));
+        compareWithFixture(portable(window.lastOutcome().pages.info), QStringLiteral("demo-information.html"));
+        compareWithFixture(portable(window.lastOutcome().pages.contacts), QStringLiteral("demo-contacts.html"));
         compareWithFixture(readFile(settingsPath), QStringLiteral("demo-first-Settings.ini"));
 
         // Once the window was activated, the lists keep the user's choices: another style,
@@ -91,8 +91,8 @@ private slots:
         choose(window, "ComboBox3", 12);
         auto *groups = window.findChild<QComboBox *>(QStringLiteral("ComboBox2"));
         choose(window, "ComboBox2", groups->findText(QStringLiteral("Pro děti")));
-        compareWithFixture(portable(window.state().mainPageHtml), QStringLiteral("demo-news-children.html"));
-        compareWithFixture(portable(window.state().infoPageHtml), QStringLiteral("demo-information-shadow.html"));
+        compareWithFixture(portable(window.lastOutcome().pages.main), QStringLiteral("demo-news-children.html"));
+        compareWithFixture(portable(window.lastOutcome().pages.info), QStringLiteral("demo-information-shadow.html"));
         compareWithFixture(readFile(settingsPath), QStringLiteral("demo-Settings.ini"));
         QCOMPARE(groups->currentText(), QStringLiteral("Pro děti"));
     }

@@ -167,11 +167,28 @@ private slots:
         Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")},
                                            {SettingsKeys::FontSize, QStringLiteral("99")},
                                            {SettingsKeys::Style, QStringLiteral("7")}});
-        const QString page = reader.window->state().mainPageHtml;
+        const QString page = reader.window->lastOutcome().pages.main;
         QVERIFY(page.contains(QStringLiteral("font-size: px; letter-spacing")));
         QVERIFY(page.contains(QStringLiteral("border-radius: 5px; \">")));
         QCOMPARE(reader.settings().ReadInteger(SettingsKeys::FontSize, 0), -1);
         QCOMPARE(reader.settings().ReadInteger(SettingsKeys::Style, 0), -1);
+    }
+
+    // Until the window was first activated, every cycle selects the stored group again: the
+    // first cycle the group of the last session, later ones whatever was stored last.
+    void shouldKeepStoredGroupUntilFirstActivation()
+    {
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")},
+                                           {SettingsKeys::Group, QStringLiteral("Sport")}});
+        auto *groups = reader.child<QComboBox>("ComboBox2");
+        QCOMPARE(entriesOf(groups), (QStringList{Texts::AllGroups, QStringLiteral("Sport")}));
+        QCOMPARE(groups->currentText(), QStringLiteral("Sport"));
+
+        groups->setCurrentIndex(0);
+        emit groups->activated(0);
+        QVERIFY(reader.window->state().firstLoad);
+        QCOMPARE(groups->currentText(), QStringLiteral("Sport"));
+        QCOMPARE(reader.settings().ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport"));
     }
 
     void shouldApplyMinimumAndKeepWindowInWorkArea()
