@@ -4,6 +4,7 @@
 #include "common/Texts.h"
 #include "settings/BrowserEmulation.h"
 #include "settings/SettingsKeys.h"
+#include "support/FeedBuilder.h"
 #include "support/LocalHttpServer.h"
 #include "support/ModalWatcher.h"
 #include "view/HtmlView.h"
@@ -18,11 +19,10 @@
 
 namespace {
 
-const QByteArray Feed =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><feed><zelton_information><ZELTON_FIRMA>Spolek</ZELTON_FIRMA>"
-    "<ZELTON_BACKGROUNG>E8EEF4</ZELTON_BACKGROUNG><ZELTON_SKUPINA_POPIS>Sport</ZELTON_SKUPINA_POPIS>"
-    "<ZELTON_TEXT>Z\xc3\xa1vod</ZELTON_TEXT></zelton_information><zelton_other_information>"
-    "<ZT_INFO_INFORMACE>O n\xc3\xa1s</ZT_INFO_INFORMACE></zelton_other_information></feed>";
+const QByteArray Feed = FeedBuilder()
+                            .add(FeedItem::news(QStringLiteral("Spolek"), QStringLiteral("Sport"), QStringLiteral("Závod")))
+                            .add(FeedItem::info(QStringLiteral("O nás")))
+                            .bytes();
 
 QStringList entriesOf(const QComboBox *list)
 {

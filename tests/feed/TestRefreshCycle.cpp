@@ -4,6 +4,7 @@
 #include "feed/RefreshHost.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsKeys.h"
+#include "support/FeedBuilder.h"
 #include "support/LocalHttpServer.h"
 
 #include <QDir>
@@ -69,24 +70,22 @@ public:
     int timerStops = 0;
 };
 
-QByteArray item(const QByteArray &firm, const QByteArray &group, const QByteArray &text)
+FeedItem item(const QString &firm, const QString &group, const QString &text)
 {
-    return "<zelton_information><ZELTON_FIRMA>" + firm + "</ZELTON_FIRMA>"
-           "<ZELTON_BACKGROUNG>102030</ZELTON_BACKGROUNG><ZELTON_BARVA_BARVA>FFFFFF</ZELTON_BARVA_BARVA>"
-           "<ZELTON_BARVA_BARVATEXT>000000</ZELTON_BARVA_BARVATEXT><ZELTON_SKUPINA_POPIS>" + group +
-           "</ZELTON_SKUPINA_POPIS><ZELTON_DATE>2026-12-10</ZELTON_DATE><ZELTON_TEXT>" + text +
-           "</ZELTON_TEXT></zelton_information>";
+    return FeedItem::news(firm, group, text)
+        .set(QStringLiteral("ZELTON_BACKGROUNG"), QStringLiteral("102030"))
+        .set(QStringLiteral("ZELTON_BARVA_BARVA"), QStringLiteral("FFFFFF"))
+        .set(QStringLiteral("ZELTON_BARVA_BARVATEXT"), QStringLiteral("000000"))
+        .set(QStringLiteral("ZELTON_DATE"), QStringLiteral("2026-12-10"));
 }
 
-const QByteArray Info = "<zelton_other_information><ZT_INFO_INFORMACE>O n\xc3\xa1s</ZT_INFO_INFORMACE>"
-                        "<ZT_INFO_KONTAKT>Telefon</ZT_INFO_KONTAKT></zelton_other_information>";
+const FeedItem Info = FeedItem::info(QStringLiteral("O nás")).set(QStringLiteral("ZT_INFO_KONTAKT"), QStringLiteral("Telefon"));
 
-QByteArray feed(const QByteArray &children, const QByteArray &encoding = "UTF-8")
-{
-    return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n<feed>" + children + "</feed>";
-}
-
-const QByteArray GoodFeed = feed(item("Spolek", "Sport", "Z\xc3\xa1vod") + item("Spolek", "Kultura", "Koncert") + Info);
+const QByteArray GoodFeed = FeedBuilder()
+                                .add(item(QStringLiteral("Spolek"), QStringLiteral("Sport"), QStringLiteral("Závod")))
+                                .add(item(QStringLiteral("Spolek"), QStringLiteral("Kultura"), QStringLiteral("Koncert")))
+                                .add(Info)
+                                .bytes();
 
 QByteArray readFile(const QString &path)
 {
@@ -302,7 +301,7 @@ private slots:
 
     void shouldRefuseFeedNotDeclaredUtf8()
     {
-        Fixture f(feed(item("Spolek", "Sport", "text") + Info, "windows-1250"));
+        Fixture f(FeedBuilder().add(item(QStringLiteral("Spolek"), QStringLiteral("Sport"), QStringLiteral("text"))).add(Info).bytes("windows-1250"));
         f.run();
         verifyFailureExit(f, Texts::NotUtf8);
         QCOMPARE(f.tempFiles().size(), 1);
@@ -314,9 +313,17 @@ private slots:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("no items") << feed(Info) << QString();
-        QTest::newRow("no organization info") << feed(item("Nový spolek", "Sport", "text")) << "Nový spolek - 1.50";
-        QTest::newRow("faulty item") << feed(item("Spolek", "Sport", "<b>tučně</b>") + Info) << "Spolek - 1.50";
+        QTest::newRow("no items") << FeedBuilder().add(Info).bytes() << QString();
+        QTest::newRow("no organization info")
+            << FeedBuilder().add(item(QStringLiteral("Nový spolek"), QStringLiteral("Sport"), QStringLiteral("text"))).bytes()
+            << "Nový spolek - 1.50";
+        // Markup inside the text: an element where only text may be.
+        QTest::newRow("faulty item")
+            << FeedBuilder()
+                   .add(item(QStringLiteral("Spolek"), QStringLiteral("Sport"), {}).setUnreadable(QStringLiteral("ZELTON_TEXT")))
+                   .add(Info)
+                   .bytes()
+            << "Spolek - 1.50";
     }
     void shouldKeepOfflineCopyWhenElementFails()
     {

@@ -1,7 +1,6 @@
-#include "FeedElement.h"
-
 #include "common/ReaderError.h"
 #include "render/NewsCard.h"
+#include "support/FeedBuilder.h"
 
 #include <QtTest>
 
@@ -39,9 +38,9 @@ void stepAndShow(const QDomElement &item, const CardSettings &settings, Recordin
 }
 
 // A complete item of the group Sport with a picture.
-FeedElement sportItem()
+FeedItem sportItem()
 {
-    FeedElement item(QStringLiteral("zelton_information"));
+    FeedItem item(QStringLiteral("zelton_information"));
     item.set(QStringLiteral("ZELTON_FIRMA"), QStringLiteral("Spolek Zelton"))
         .set(QStringLiteral("ZELTON_BACKGROUNG"), QStringLiteral("336699"))
         .set(QStringLiteral("ZELTON_BARVA_BARVA"), QStringLiteral("FFFFEE"))
@@ -96,8 +95,8 @@ private slots:
     void shouldSizePictureBox();
     void shouldKeepSpacingTextAsWrittenInPictureBlock();
     void shouldUpdateWindowAndGroupsButAddNoCardForFilteredItem();
-    void shouldMatchGroupFilterExactly_data();
-    void shouldMatchGroupFilterExactly();
+    void shouldCardOnlyItemsPassingGroupFilter_data();
+    void shouldCardOnlyItemsPassingGroupFilter();
     void shouldFailItemOnBadBackground_data();
     void shouldFailItemOnBadBackground();
     void shouldReadShownItemChildrenOnlyForShownItems_data();
@@ -135,7 +134,7 @@ void TestNewsCard::shouldBuildCardWithPicture()
 
 void TestNewsCard::shouldBuildCardWithoutPicture()
 {
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     item.remove(QStringLiteral("ZELTON_OBRAZEK"))
         .set(QStringLiteral("ZELTON_TIME"), QStringLiteral("00:00"))
         .set(QStringLiteral("ZELTON_DATE_DO"), QStringLiteral("0000-00-00"));
@@ -159,9 +158,9 @@ void TestNewsCard::shouldBuildCardWithoutPicture()
 
 void TestNewsCard::shouldAppendCardsInItemOrder()
 {
-    FeedElement first = sportItem();
+    FeedItem first = sportItem();
     first.set(QStringLiteral("ZELTON_TEXT"), QStringLiteral("first"));
-    FeedElement second = sportItem();
+    FeedItem second = sportItem();
     second.set(QStringLiteral("ZELTON_TEXT"), QStringLiteral("second"))
         .set(QStringLiteral("ZELTON_FIRMA"), QStringLiteral("Druhý"))
         .set(QStringLiteral("ZELTON_BACKGROUNG"), QStringLiteral("010203"));
@@ -327,7 +326,7 @@ void TestNewsCard::shouldSizePictureBox()
 
 void TestNewsCard::shouldKeepSpacingTextAsWrittenInPictureBlock()
 {
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     item.set(QStringLiteral("ZELTON_OBRAZEK_PADDING"), QStringLiteral("ab"));
     RecordingWindow window;
     ItemWalk walk = czechWalk();
@@ -357,7 +356,9 @@ void TestNewsCard::shouldUpdateWindowAndGroupsButAddNoCardForFilteredItem()
     QCOMPARE(walk.groups.entries(), (QStringList{QStringLiteral("Kultura"), QStringLiteral("Sport")}));
 }
 
-void TestNewsCard::shouldMatchGroupFilterExactly_data()
+// The rule itself is tested with the group filter; here only that the step asks it with
+// the item's group as read.
+void TestNewsCard::shouldCardOnlyItemsPassingGroupFilter_data()
 {
     QTest::addColumn<int>("groupIndex");
     QTest::addColumn<QString>("groupText");
@@ -367,19 +368,15 @@ void TestNewsCard::shouldMatchGroupFilterExactly_data()
     QTest::newRow("all entry") << 0 << "Vše" << "Sport" << true;
     QTest::newRow("same group") << 2 << "Sport" << "Sport" << true;
     QTest::newRow("other letter case") << 2 << "sport" << "Sport" << false;
-    QTest::newRow("trailing blank") << 2 << "Sport" << "Sport " << false;
-    QTest::newRow("empty entry, empty group") << 1 << "" << "" << true;
-    QTest::newRow("empty entry, some group") << 1 << "" << "Sport" << false;
-    QTest::newRow("feed group named like the all entry") << 1 << "Vše" << "Sport" << false;
 }
 
-void TestNewsCard::shouldMatchGroupFilterExactly()
+void TestNewsCard::shouldCardOnlyItemsPassingGroupFilter()
 {
     QFETCH(int, groupIndex);
     QFETCH(QString, groupText);
     QFETCH(QString, group);
     QFETCH(bool, carded);
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     item.set(QStringLiteral("ZELTON_SKUPINA_POPIS"), group);
     RecordingWindow window;
     ItemWalk walk = czechWalk();
@@ -409,7 +406,7 @@ void TestNewsCard::shouldFailItemOnBadBackground()
     QFETCH(bool, missing);
     QFETCH(QString, background);
     QFETCH(int, groupIndex);
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     if (missing)
         item.remove(QStringLiteral("ZELTON_BACKGROUNG"));
     else
@@ -448,7 +445,7 @@ void TestNewsCard::shouldReadShownItemChildrenOnlyForShownItems()
 {
     QFETCH(QString, child);
     QFETCH(bool, readForFilteredItem);
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     item.setUnreadable(child);
     RecordingWindow window;
     ItemWalk walk = czechWalk();
