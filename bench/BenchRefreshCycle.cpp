@@ -74,7 +74,7 @@ int main(int argc, char *argv[])
     }
     std::sort(times.begin(), times.end());
 
-    out << "feed: " << feed.size() / 1024 << " KiB, page: " << window.state().mainPageHtml.toUtf8().size() / 1024
+    out << "feed: " << feed.size() / 1024 << " KiB, page: " << window.lastOutcome().pages.main.toUtf8().size() / 1024
         << " KiB\n";
     out << "first cycle (start-up): " << first << " ms\n";
     if (!times.isEmpty())

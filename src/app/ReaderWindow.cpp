@@ -8,18 +8,18 @@
 #include "common/ReaderError.h"
 #include "common/Texts.h"
 #include "feed/FeedFiles.h"
+#include "render/Colors.h"
 #include "render/GroupFilter.h"
 #include "settings/BrowserEmulation.h"
 #include "settings/SettingsKeys.h"
-#include "view/Colors.h"
 #include "view/HtmlView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -63,7 +63,7 @@ ReaderWindow::ReaderWindow(ReaderConfig config, QWidget *parent)
 {
     if (!m_config.askForId)
         m_config.askForId = [this] { return askForOrganizationId(this); };
-    m_cycle = std::make_unique<RefreshCycle>(static_cast<RefreshHost &>(*this), m_state, m_settings, m_config.paths, m_config.baseUrl);
+    m_cycle = std::make_unique<RefreshCycle>(static_cast<RefreshHost &>(*this), m_config.paths, m_config.baseUrl);
     buildDesign();
     FormCreate();
 }
@@ -82,78 +82,93 @@ void ReaderWindow::buildDesign()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    buildToolbar(layout);
+    buildViewPanel(layout);
 
+    setTabOrder(m_groupList, m_fontSizeList);
+    setTabOrder(m_fontSizeList, m_styleList);
+    setTabOrder(m_styleList, m_view);
+
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setObjectName(QStringLiteral("Timer1"));
+    buildCommands();
+}
+
+void ReaderWindow::buildToolbar(QVBoxLayout *layout)
+{
     // The toolbar keeps its controls where they were designed, whatever the window's width.
-    m_panel1 = new QWidget(this);
-    m_panel1->setObjectName(QStringLiteral("Panel1"));
-    m_panel1->setFixedHeight(ToolbarHeight);
-    m_panel1->setAutoFillBackground(true);
-    layout->addWidget(m_panel1);
+    m_toolbar = new QWidget(this);
+    m_toolbar->setObjectName(QStringLiteral("Panel1"));
+    m_toolbar->setFixedHeight(ToolbarHeight);
+    m_toolbar->setAutoFillBackground(true);
+    layout->addWidget(m_toolbar);
 
-    m_image1 = new ToolbarPicture(toolbarGlyph(ToolbarGlyph::Reload, devicePixelRatioF()), Texts::HintReload, m_panel1);
-    m_image1->setObjectName(QStringLiteral("Image1"));
-    m_image1->setGeometry(8, 5, 28, 28);
-    m_image7 = new ToolbarPicture(toolbarGlyph(ToolbarGlyph::EnterId, devicePixelRatioF()), Texts::HintEnterId, m_panel1);
-    m_image7->setObjectName(QStringLiteral("Image7"));
-    m_image7->setGeometry(41, 5, 28, 28);
+    m_reloadPicture = addPicture(ToolbarGlyph::Reload, Texts::HintReload, "Image1", 8);
+    m_enterIdPicture = addPicture(ToolbarGlyph::EnterId, Texts::HintEnterId, "Image7", 41);
 
-    m_comboBox2 = makeList(m_panel1, "ComboBox2", QRect(75, 4, 124, 31));
-    m_comboBox3 = makeList(m_panel1, "ComboBox3", QRect(204, 4, 50, 31));
-    m_comboBox3->addItems(fontSizeEntries());
+    m_groupList = makeList(m_toolbar, "ComboBox2", QRect(75, 4, 124, 31));
+    m_fontSizeList = makeList(m_toolbar, "ComboBox3", QRect(204, 4, 50, 31));
+    m_fontSizeList->addItems(fontSizeEntries());
 
-    m_label1 = new QLabel(Texts::Version, m_panel1);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setGeometry(217, 28, 24, 13);
+    m_versionLabel = new QLabel(Texts::Version, m_toolbar);
+    m_versionLabel->setObjectName(QStringLiteral("Label1"));
+    m_versionLabel->setGeometry(217, 28, 24, 13);
     QFont versionFont(QStringLiteral("Tahoma"), 8);
     versionFont.setBold(true);
-    m_label1->setFont(versionFont);
-    QPalette versionPalette = m_label1->palette();
+    m_versionLabel->setFont(versionFont);
+    QPalette versionPalette = m_versionLabel->palette();
     versionPalette.setColor(QPalette::WindowText, Qt::red);
-    m_label1->setPalette(versionPalette);
+    m_versionLabel->setPalette(versionPalette);
 
-    m_comboBox1 = makeList(m_panel1, "ComboBox1", QRect(259, 4, 112, 31));
-    m_comboBox1->addItems({Texts::StyleRounded, Texts::StyleSquare, Texts::StyleShadow, Texts::StyleFullWidth});
-    m_comboBox1->setCurrentIndex(0);
+    m_styleList = makeList(m_toolbar, "ComboBox1", QRect(259, 4, 112, 31));
+    m_styleList->addItems({Texts::StyleRounded, Texts::StyleSquare, Texts::StyleShadow, Texts::StyleFullWidth});
+    m_styleList->setCurrentIndex(0);
 
-    m_image2 = new ToolbarPicture(toolbarGlyph(ToolbarGlyph::Information, devicePixelRatioF()), Texts::HintInformation, m_panel1);
-    m_image2->setObjectName(QStringLiteral("Image2"));
-    m_image2->setGeometry(377, 5, 28, 28);
-    m_image3 = new ToolbarPicture(toolbarGlyph(ToolbarGlyph::Contacts, devicePixelRatioF()), Texts::HintContacts, m_panel1);
-    m_image3->setObjectName(QStringLiteral("Image3"));
-    m_image3->setGeometry(411, 5, 28, 28);
+    m_informationPicture = addPicture(ToolbarGlyph::Information, Texts::HintInformation, "Image2", 377);
+    m_contactsPicture = addPicture(ToolbarGlyph::Contacts, Texts::HintContacts, "Image3", 411);
+}
 
-    m_panel2 = new QWidget(this);
-    m_panel2->setObjectName(QStringLiteral("Panel2"));
-    auto *viewLayout = new QVBoxLayout(m_panel2);
+ToolbarPicture *ReaderWindow::addPicture(ToolbarGlyph glyph, const QString &hint, const char *name, int left)
+{
+    auto *picture = new ToolbarPicture(toolbarGlyph(glyph, devicePixelRatioF()), hint, m_toolbar);
+    picture->setObjectName(QLatin1String(name));
+    picture->setGeometry(left, 5, 28, 28);
+    return picture;
+}
+
+void ReaderWindow::buildViewPanel(QVBoxLayout *layout)
+{
+    m_viewPanel = new QWidget(this);
+    m_viewPanel->setObjectName(QStringLiteral("Panel2"));
+    auto *viewLayout = new QVBoxLayout(m_viewPanel);
     viewLayout->setContentsMargins(0, 0, 0, 0);
-    m_view = new HtmlView(m_panel2);
+    m_view = new HtmlView(m_viewPanel);
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
     viewLayout->addWidget(m_view);
-    layout->addWidget(m_panel2, 1);
+    layout->addWidget(m_viewPanel, 1);
+}
 
-    setTabOrder(m_comboBox2, m_comboBox3);
-    setTabOrder(m_comboBox3, m_comboBox1);
-    setTabOrder(m_comboBox1, m_view);
-
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
+void ReaderWindow::buildCommands()
+{
+    const auto addCommand = [this](ToolbarPicture *picture, void (ReaderWindow::*handler)()) {
+        auto *action = new QAction(picture->toolTip(), this);
+        addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+        connect(picture, &ToolbarPicture::clicked, action, &QAction::trigger);
+        return action;
+    };
+    m_reloadAction = addCommand(m_reloadPicture, &ReaderWindow::Image1Click);
+    m_enterIdAction = addCommand(m_enterIdPicture, &ReaderWindow::Image7Click);
+    m_informationAction = addCommand(m_informationPicture, &ReaderWindow::Image2Click);
+    m_contactsAction = addCommand(m_contactsPicture, &ReaderWindow::Image3Click);
+    // The key every reader knows for "load again"; like the picture, it waits for the toolbar.
+    m_reloadAction->setShortcut(QKeySequence::Refresh);
 
     // The lists react to the user's choice only, never to a selection made from code.
-    connect(m_image1, &ToolbarPicture::clicked, this, &ReaderWindow::Image1Click);
-    connect(m_image2, &ToolbarPicture::clicked, this, &ReaderWindow::Image2Click);
-    connect(m_image3, &ToolbarPicture::clicked, this, &ReaderWindow::Image3Click);
-    connect(m_image7, &ToolbarPicture::clicked, this, &ReaderWindow::Image7Click);
-    connect(m_comboBox1, &QComboBox::activated, this, &ReaderWindow::ComboBox1Change);
-    connect(m_comboBox2, &QComboBox::activated, this, &ReaderWindow::ComboBox2Change);
-    connect(m_comboBox3, &QComboBox::activated, this, &ReaderWindow::ComboBox3Change);
-    connect(m_timer1, &QTimer::timeout, this, &ReaderWindow::Timer1Timer);
-
-    // The key every reader knows for "load again"; like the picture, it waits for the toolbar.
-    auto *reload = new QShortcut(QKeySequence::Refresh, this);
-    connect(reload, &QShortcut::activated, this, [this] {
-        if (m_panel1->isEnabled())
-            Image1Click();
-    });
+    connect(m_styleList, &QComboBox::activated, this, &ReaderWindow::ComboBox1Change);
+    connect(m_groupList, &QComboBox::activated, this, &ReaderWindow::ComboBox2Change);
+    connect(m_fontSizeList, &QComboBox::activated, this, &ReaderWindow::ComboBox3Change);
+    connect(m_refreshTimer, &QTimer::timeout, this, &ReaderWindow::Timer1Timer);
 }
 
 void ReaderWindow::FormCreate()
@@ -163,12 +178,12 @@ void ReaderWindow::FormCreate()
 
     QFont listFont(QStringLiteral("Tahoma"));
     listFont.setPointSize(ListFontPoints);
-    for (QComboBox *list : {m_comboBox1, m_comboBox2, m_comboBox3})
+    for (QComboBox *list : {m_styleList, m_groupList, m_fontSizeList})
         list->setFont(listFont);
 
-    m_timer1->stop();
-    m_timer1->setInterval(RefreshIntervalMs);
-    m_label1->hide();
+    m_refreshTimer->stop();
+    m_refreshTimer->setInterval(RefreshIntervalMs);
+    m_versionLabel->hide();
     m_state.firstLoad = true;
 
     // Without the browser emulation value the reader still works: say so and go on.
@@ -184,14 +199,12 @@ void ReaderWindow::FormCreate()
 
         applyStoredGeometry();
 
-        const GroupFilterState filter =
-            InitGroupFilter(m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups));
-        setGroupFilter(filter.entries, filter.selected);
-        selectStoredIndex(m_comboBox3, m_settings.ReadInteger(SettingsKeys::FontSize, SettingsKeys::DefaultFontSize));
-        selectStoredIndex(m_comboBox1, m_settings.ReadInteger(SettingsKeys::Style, SettingsKeys::DefaultStyle));
+        showGroupList(InitGroupFilter(m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)));
+        selectStoredIndex(m_fontSizeList, m_settings.ReadInteger(SettingsKeys::FontSize, SettingsKeys::DefaultFontSize));
+        selectStoredIndex(m_styleList, m_settings.ReadInteger(SettingsKeys::Style, SettingsKeys::DefaultStyle));
 
         m_state.viewMode = QStringLiteral("S");
-        m_cycle->NactiXML();
+        NactiXML();
     });
 }
 
@@ -215,8 +228,8 @@ void ReaderWindow::FormActivate()
         m_view->setFocus(Qt::ActiveWindowFocusReason);
     m_state.firstLoad = false;
     // A running timer keeps counting from when it was started.
-    if (!m_timer1->isActive())
-        m_timer1->start();
+    if (!m_refreshTimer->isActive())
+        m_refreshTimer->start();
 }
 
 void ReaderWindow::FormClose()
@@ -252,7 +265,43 @@ void ReaderWindow::guarded(const std::function<void()> &handler)
 
 void ReaderWindow::NactiXML()
 {
-    m_cycle->NactiXML();
+    if (auto outcome = m_cycle->NactiXML(currentChoices()))
+        m_lastOutcome = std::move(*outcome);
+}
+
+ReaderChoices ReaderWindow::currentChoices() const
+{
+    ReaderChoices choices;
+    choices.organizationId = m_state.organizationId;
+    choices.version = Texts::Version;
+    choices.fontSizeIndex = m_fontSizeList->currentIndex();
+    choices.fontSizeText = m_fontSizeList->currentText();
+    choices.style = m_styleList->currentIndex();
+    choices.groupIndex = m_groupList->currentIndex();
+    choices.groupText = m_groupList->currentText();
+    choices.viewMode = m_state.viewMode;
+    // Until the window was first shown the stored group is the one to keep.
+    choices.restoredGroup = m_state.firstLoad ? m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)
+                                              : choices.groupText;
+    return choices;
+}
+
+void ReaderWindow::storeChoices(const ReaderChoices &choices)
+{
+    m_settings.WriteString(SettingsKeys::Group, choices.restoredGroup);
+    m_settings.WriteInteger(SettingsKeys::FontSize, choices.fontSizeIndex);
+    m_settings.WriteInteger(SettingsKeys::Style, choices.style);
+}
+
+void ReaderWindow::showGroupList(const GroupFilterState &list)
+{
+    // One batch with painting held back, then one repaint; selecting from code runs no handler.
+    m_groupList->setUpdatesEnabled(false);
+    m_groupList->clear();
+    m_groupList->addItems(list.entries);
+    m_groupList->setCurrentIndex(list.selected);
+    m_groupList->setUpdatesEnabled(true);
+    m_groupList->update();
 }
 
 void ReaderWindow::runCommand(const QString &viewMode, const std::function<void()> &command)
@@ -287,37 +336,37 @@ void ReaderWindow::Image7Click()
 
 // RefreshHost
 
-void ReaderWindow::setCaption(const QString &caption) { setWindowTitle(caption); }
-
-void ReaderWindow::setToolbarColor(quint32 tcolor)
+void ReaderWindow::setToolbarEnabled(bool enabled)
 {
-    // A palette, not a style sheet: style sheets make every later event pump slow.
-    QPalette palette = m_panel1->palette();
-    palette.setColor(QPalette::Window, toQColor(tcolor));
-    m_panel1->setPalette(palette);
+    m_toolbar->setEnabled(enabled);
+    for (QAction *command : {m_reloadAction, m_enterIdAction, m_informationAction, m_contactsAction})
+        command->setEnabled(enabled);
 }
 
-void ReaderWindow::setToolbarEnabled(bool enabled) { m_panel1->setEnabled(enabled); }
+void ReaderWindow::showLook(const WindowLook &look)
+{
+    if (look.caption)
+        setWindowTitle(*look.caption);
+    if (look.toolbarColor) {
+        // A palette, not a style sheet: style sheets make every later event pump slow.
+        QPalette palette = m_toolbar->palette();
+        palette.setColor(QPalette::Window, toQColor(*look.toolbarColor));
+        m_toolbar->setPalette(palette);
+    }
+}
+
 void ReaderWindow::pumpEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 void ReaderWindow::showMessage(const QString &text) { showPlainMessage(this, text); }
 void ReaderWindow::showError(const QString &message) { showStandardErrorBox(this, message); }
-QString ReaderWindow::versionText() const { return m_label1->text(); }
-int ReaderWindow::fontSizeIndex() const { return m_comboBox3->currentIndex(); }
-QString ReaderWindow::fontSizeText() const { return m_comboBox3->currentText(); }
-int ReaderWindow::styleIndex() const { return m_comboBox1->currentIndex(); }
-int ReaderWindow::groupIndex() const { return m_comboBox2->currentIndex(); }
-QString ReaderWindow::groupText() const { return m_comboBox2->currentText(); }
+void ReaderWindow::showPage(const QString &html) { m_view->WBLoadHTML(html); }
 
-void ReaderWindow::setGroupFilter(const QStringList &entries, int selected)
+void ReaderWindow::applyOutcome(const CycleOutcome &outcome)
 {
-    // One batch with painting held back, then one repaint.
-    m_comboBox2->setUpdatesEnabled(false);
-    m_comboBox2->clear();
-    m_comboBox2->addItems(entries);
-    m_comboBox2->setCurrentIndex(selected);
-    m_comboBox2->setUpdatesEnabled(true);
-    m_comboBox2->update();
+    if (!outcome.completed) {
+        // After a failure the automatic refresh waits until the window is activated again.
+        m_refreshTimer->stop();
+        return;
+    }
+    showGroupList(outcome.groupList);
+    storeChoices(outcome.choices);
 }
-
-void ReaderWindow::loadPage(const QString &html) { m_view->WBLoadHTML(html); }
-void ReaderWindow::stopTimer() { m_timer1->stop(); }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ReaderConfig.h"
-#include "feed/ReaderState.h"
+#include "app/ReaderState.h"
 #include "feed/RefreshCycle.h"
 #include "feed/RefreshHost.h"
 #include "settings/SettingsFile.h"
@@ -11,14 +11,17 @@
 #include <memory>
 
 class HtmlView;
+class QAction;
 class QComboBox;
 class QLabel;
 class QTimer;
+class QVBoxLayout;
 class ToolbarPicture;
+enum class ToolbarGlyph;
 
 // The reader's one window: the toolbar above, the HTML view below. It owns the
 // program-wide state, runs start-up while it is created and a refresh cycle for every
-// command and timer tick.
+// command and timer tick, and applies what each cycle gives back.
 class ReaderWindow : public QWidget, private RefreshHost
 {
     Q_OBJECT
@@ -29,6 +32,8 @@ public:
 
     const ReaderState &state() const { return m_state; }
     const RefreshCycle &cycle() const { return *m_cycle; }
+    // The outcome of the last cycle that ran (empty before the first).
+    const CycleOutcome &lastOutcome() const { return m_lastOutcome; }
     HtmlView *view() const { return m_view; }
 
     // The commands of the toolbar and the timer.
@@ -46,48 +51,57 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The design, piece by piece, in the order the pieces were laid out.
     void buildDesign();
+    void buildToolbar(QVBoxLayout *layout);
+    ToolbarPicture *addPicture(ToolbarGlyph glyph, const QString &hint, const char *name, int left);
+    void buildViewPanel(QVBoxLayout *layout);
+    void buildCommands();
+
     void FormCreate();
     void FormActivate();
     void FormClose();
     void applyStoredGeometry();
     void NactiXML();
+    ReaderChoices currentChoices() const;
+    void storeChoices(const ReaderChoices &choices);
+    void showGroupList(const GroupFilterState &list);
     void runCommand(const QString &viewMode, const std::function<void()> &command);
     // Runs a handler; a failure that escapes it is shown in the standard error box.
     void guarded(const std::function<void()> &handler);
 
     // RefreshHost
-    void setCaption(const QString &caption) override;
-    void setToolbarColor(quint32 tcolor) override;
     void setToolbarEnabled(bool enabled) override;
+    void showLook(const WindowLook &look) override;
     void pumpEvents() override;
     void showMessage(const QString &text) override;
     void showError(const QString &message) override;
-    QString versionText() const override;
-    int fontSizeIndex() const override;
-    QString fontSizeText() const override;
-    int styleIndex() const override;
-    int groupIndex() const override;
-    QString groupText() const override;
-    void setGroupFilter(const QStringList &entries, int selected) override;
-    void loadPage(const QString &html) override;
-    void stopTimer() override;
+    void showPage(const QString &html) override;
+    void applyOutcome(const CycleOutcome &outcome) override;
 
     ReaderConfig m_config;
     ReaderState m_state;
     SettingsFile m_settings;
     std::unique_ptr<RefreshCycle> m_cycle;
+    CycleOutcome m_lastOutcome;
 
-    QWidget *m_panel1 = nullptr;
-    ToolbarPicture *m_image1 = nullptr;
-    ToolbarPicture *m_image7 = nullptr;
-    ToolbarPicture *m_image2 = nullptr;
-    ToolbarPicture *m_image3 = nullptr;
-    QComboBox *m_comboBox1 = nullptr;
-    QComboBox *m_comboBox2 = nullptr;
-    QComboBox *m_comboBox3 = nullptr;
-    QLabel *m_label1 = nullptr;
-    QWidget *m_panel2 = nullptr;
+    QWidget *m_toolbar = nullptr;
+    ToolbarPicture *m_reloadPicture = nullptr;
+    ToolbarPicture *m_enterIdPicture = nullptr;
+    ToolbarPicture *m_informationPicture = nullptr;
+    ToolbarPicture *m_contactsPicture = nullptr;
+    QComboBox *m_styleList = nullptr;
+    QComboBox *m_groupList = nullptr;
+    QComboBox *m_fontSizeList = nullptr;
+    QLabel *m_versionLabel = nullptr;  // designed into the toolbar, never shown
+    QWidget *m_viewPanel = nullptr;
     HtmlView *m_view = nullptr;
-    QTimer *m_timer1 = nullptr;
+    QTimer *m_refreshTimer = nullptr;
+
+    // The toolbar's commands: the pictures and F5 trigger them, and locking the toolbar
+    // disables them all at once.
+    QAction *m_reloadAction = nullptr;
+    QAction *m_enterIdAction = nullptr;
+    QAction *m_informationAction = nullptr;
+    QAction *m_contactsAction = nullptr;
 };

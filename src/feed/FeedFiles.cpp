@@ -1,5 +1,6 @@
 #include "feed/FeedFiles.h"
 
+#include "common/ReaderError.h"
 #include "common/Texts.h"
 #include "feed/FeedDownload.h"
 
@@ -46,30 +47,25 @@ bool fileExists(const QString &path)
     return QFileInfo(path).isFile();
 }
 
-FetchResult ObtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
-                           const DownloadLimits &limits, const ShowMessage &showMessage)
+bool ObtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
+                    const DownloadLimits &limits)
 {
     tempFeedPath = MakeTempFeedPath(paths);
-    FetchResult result;
+    bool offline = false;
 
     if (!DownloadFeed(feedUrl, tempFeedPath, limits)) {
         const QString offlineCopy = paths.offlineCopy();
-        if (!fileExists(offlineCopy)) {
-            showMessage(Texts::NoConnection);
-            return result;
-        }
+        if (!fileExists(offlineCopy))
+            throw ReaderError(Texts::NoConnection);
         // The outcome of the copy is judged only by the file test below.
         QFile::remove(tempFeedPath);
         QFile::copy(offlineCopy, tempFeedPath);
-        result.offline = true;
+        offline = true;
     }
 
-    if (!fileExists(tempFeedPath)) {
-        showMessage(Texts::NoTempFeed);
-        return result;
-    }
-    result.ok = true;
-    return result;
+    if (!fileExists(tempFeedPath))
+        throw ReaderError(Texts::NoTempFeed);
+    return offline;
 }
 
 void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
@@ -96,8 +92,9 @@ void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
         target.commit();
 }
 
-void DeleteTempFeed(const QString &tempFeedPath, const ShowMessage &showMessage)
+std::optional<QString> DeleteTempFeed(const QString &tempFeedPath)
 {
     if (fileExists(tempFeedPath) && !QFile::remove(tempFeedPath))
-        showMessage(Texts::deleteFailed(QDir::toNativeSeparators(tempFeedPath)));
+        return Texts::deleteFailed(QDir::toNativeSeparators(tempFeedPath));
+    return std::nullopt;
 }

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include <functional>
+#include <optional>
 
 struct DownloadLimits;
 
@@ -25,22 +25,16 @@ bool EnsureWorkFolder(const ReaderPaths &paths);
 // True only for an existing file (a link counts when its target is a file).
 bool fileExists(const QString &path);
 
-using ShowMessage = std::function<void(const QString &)>;
-
-struct FetchResult
-{
-    bool ok = false;
-    bool offline = false;  // the feed came from the offline copy
-};
-
 // Makes `tempFeedPath`, downloads the feed into it or falls back to the offline copy.
-// On failure the message has been shown through `showMessage`.
-FetchResult ObtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
-                           const DownloadLimits &limits, const ShowMessage &showMessage);
+// Returns whether the feed came from the offline copy; throws ReaderError with the message
+// for the user when there is no feed to read.
+bool ObtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
+                    const DownloadLimits &limits);
 
 // Replaces the offline copy by the temporary file atomically (written beside it, then
 // renamed), so the last good feed is never lost or half-written. Failures are ignored.
 void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath);
 
-// Deletes the temporary file; shows "Chyba při odstraňování souboru <path>." on failure.
-void DeleteTempFeed(const QString &tempFeedPath, const ShowMessage &showMessage);
+// Deletes the temporary file. When it stays, returns the message for the user:
+// "Chyba při odstraňování souboru <path>.".
+std::optional<QString> DeleteTempFeed(const QString &tempFeedPath);

@@ -7,8 +7,8 @@
 #include "render/InfoBlocks.h"
 #include "render/NewsCard.h"
 #include "render/PageAssembly.h"
-#include "settings/SettingsFile.h"
-#include "settings/SettingsKeys.h"
+
+#include <utility>
 
 namespace {
 
@@ -28,143 +28,142 @@ private:
     bool &m_flag;
 };
 
+CardSettings cardSettingsOf(const ReaderChoices &choices, const QString &baseUrl)
+{
+    return CardSettings{choices.fontSizeText, choices.style,     choices.version,
+                        baseUrl,              choices.groupIndex, choices.groupText};
+}
+
 } // namespace
 
-RefreshCycle::RefreshCycle(RefreshHost &host, ReaderState &state, SettingsFile &settings,
-                           ReaderPaths paths, QString baseUrl)
+RefreshCycle::RefreshCycle(RefreshHost &host, ReaderPaths paths, QString baseUrl)
     : m_host(host)
-    , m_state(state)
-    , m_settings(settings)
     , m_paths(std::move(paths))
     , m_baseUrl(std::move(baseUrl))
 {
 }
 
-void RefreshCycle::NactiXML()
+std::optional<CycleOutcome> RefreshCycle::NactiXML(const ReaderChoices &choices)
 {
     // A timer tick can fall due while this cycle pumps events; a second cycle would
     // close the document being walked and lose this cycle's temporary file.
     if (m_running)
-        return;
+        return std::nullopt;
     RunningFlag running(m_running);
-    run();
+    return run(choices);
 }
 
-void RefreshCycle::AbortRefresh()
+CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
 {
-    m_host.setToolbarEnabled(true);
-    m_host.stopTimer();
+    CycleOutcome outcome;
+    outcome.choices = choices;
+    ItemWalk items;
+    // Every stage fails by throwing ReaderError. Until the feed was read whole a failure
+    // ends the cycle as a failed feed; afterwards the pages are there and only the user
+    // needs to know.
+    try {
+        outcome.offline = fetch(choices);
+        open();
+        walkItems(choices, items);
+        const InfoBlocks blocks = walkInfo(choices);
+
+        // Only a feed whose every element was read becomes the last good feed.
+        RefreshOfflineCopy(m_paths, m_tempFeedPath);
+        outcome.pages = AssemblePages(items.cardsHtml, blocks.info, blocks.contacts,
+                                      items.pageBackground, outcome.offline);
+        outcome.groupList = RefillGroupFilter(choices.restoredGroup, items.groups);
+        outcome.completed = true;
+
+        finish(outcome);
+    } catch (const ReaderError &error) {
+        outcome.failure = error.message();
+        if (outcome.completed)
+            endFailedFinish(outcome.failure);
+        else
+            endFailedFeed(outcome.failure, items.look, outcome);
+    }
+    return outcome;
 }
 
-void RefreshCycle::run()
+bool RefreshCycle::fetch(const ReaderChoices &choices)
 {
-    // Request and lock.
-    m_state.feedUrl = BuildFeedUrl(m_baseUrl, m_state.organizationId, m_host.versionText());
+    // Lock the toolbar and let it show as locked before the download blocks.
     m_host.setToolbarEnabled(false);
     m_document.close();
     m_host.pumpEvents();
-
-    // Fetch.
-    const FetchResult fetched =
-        ObtainFeedFile(m_paths, m_state.feedUrl, m_state.tempFeedPath, m_limits, showMessage());
-    if (!fetched.ok) {
-        AbortRefresh();
-        return;
-    }
-
-    // Parse and check the encoding.
-    try {
-        m_document.OpenFeedDocument(m_state.tempFeedPath);
-    } catch (const ReaderError &error) {
-        m_host.showMessage(error.message());
-        AbortRefresh();
-        return;
-    }
-    if (!m_document.hasUtf8Declaration()) {
-        m_host.showMessage(Texts::NotUtf8);
-        m_document.close();
-        AbortRefresh();
-        return;
-    }
-
-    // Both walks.
-    const CardSettings cardSettings{m_host.fontSizeText(), m_host.styleIndex(), m_host.versionText(),
-                                    m_baseUrl, m_host.groupIndex(), m_host.groupText()};
-    ItemWalk items;
-    m_state.cardsHtml.clear();
-    if (!walkRun(ItemRun, [&](const QDomElement &item) {
-            NewsCardStep(item, cardSettings, m_host, items);
-        }))
-        return;
-    m_state.cardsHtml = items.cardsHtml;
-
-    InfoBlocks blocks;
-    if (!walkRun(InfoRun, [&](const QDomElement &element) {
-            OrganizationInfoStep(element, cardSettings.fontSize, cardSettings.style, blocks);
-        }))
-        return;
-
-    // Only a feed whose every element was read becomes the last good feed.
-    RefreshOfflineCopy(m_paths, m_state.tempFeedPath);
-
-    try {
-        finish(items, blocks, fetched.offline);
-    } catch (const std::exception &error) {
-        // The page, the group list or the stored choices failed: the user learns why and
-        // gets the toolbar back; the timer keeps its state and the temporary file stays.
-        m_host.showError(messageOf(error));
-        m_host.setToolbarEnabled(true);
-    }
+    const QString feedUrl = BuildFeedUrl(m_baseUrl, choices.organizationId, choices.version);
+    return ObtainFeedFile(m_paths, feedUrl, m_tempFeedPath, m_limits);
 }
 
-ShowMessage RefreshCycle::showMessage()
+void RefreshCycle::open()
 {
-    return [this](const QString &text) { m_host.showMessage(text); };
+    m_document.OpenFeedDocument(m_tempFeedPath);
+    if (!m_document.hasUtf8Declaration())
+        throw ReaderError(Texts::NotUtf8);
 }
 
-bool RefreshCycle::walkRun(const QString &runName, const std::function<void(const QDomElement &)> &step)
+void RefreshCycle::walkItems(const ReaderChoices &choices, ItemWalk &items)
+{
+    const CardSettings settings = cardSettingsOf(choices, m_baseUrl);
+    walkRun(ItemRun, [&](const QDomElement &item) { NewsCardStep(item, settings, items); }, items.look);
+}
+
+InfoBlocks RefreshCycle::walkInfo(const ReaderChoices &choices)
+{
+    InfoBlocks blocks;
+    WindowLook noLook;
+    walkRun(InfoRun, [&](const QDomElement &element) {
+        OrganizationInfoStep(element, choices.fontSizeText, choices.style, blocks);
+    }, noLook);
+    return blocks;
+}
+
+void RefreshCycle::walkRun(const QString &runName, const std::function<void(const QDomElement &)> &step,
+                           WindowLook &look)
 {
     QDomElement element = m_document.FirstInRun(runName);
+    // A run without any element fails like a faulty element.
+    if (element.isNull())
+        throw ReaderError(Texts::BadTag);
     do {
         try {
-            // A run without any element fails like a faulty element.
-            if (element.isNull())
-                throw ReaderError(Texts::BadTag);
             step(element);
-        } catch (...) {
-            m_host.showMessage(Texts::BadTag);
-            m_document.close();
-            AbortRefresh();
-            return false;
+        } catch (const ReaderError &) {
+            // Whatever made the element faulty, the user is told the same.
+            throw ReaderError(Texts::BadTag);
         }
         element = NextInRun(element, runName);
+        m_host.showLook(std::exchange(look, WindowLook{}));
         m_host.pumpEvents();
     } while (!element.isNull());
-    return true;
 }
 
-void RefreshCycle::finish(const ItemWalk &items, const InfoBlocks &blocks, bool offline)
+void RefreshCycle::finish(const CycleOutcome &outcome)
 {
-    // Pages.
-    const Pages pages =
-        AssemblePages(items.cardsHtml, blocks.info, blocks.contacts, items.pageBackground, offline);
-    m_state.mainPageHtml = pages.main;
-    m_state.infoPageHtml = pages.info;
-    m_state.contactsPageHtml = pages.contacts;
-    m_host.loadPage(ChoosePage(pages, m_state.viewMode));
+    m_host.showPage(ChoosePage(outcome.pages, outcome.choices.viewMode));
+    // The window refills the group list and stores the choices.
+    m_host.applyOutcome(outcome);
+    if (const auto message = DeleteTempFeed(m_tempFeedPath))
+        m_host.showMessage(*message);
+    m_host.setToolbarEnabled(true);
+}
 
-    // Group filter: until the window was first shown the stored group is the one to keep.
-    const QString restoredGroup = m_state.firstLoad
-                                      ? m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)
-                                      : m_host.groupText();
-    const GroupFilterState filter = RefillGroupFilter(restoredGroup, items.groups);
-    m_host.setGroupFilter(filter.entries, filter.selected);
-    m_settings.WriteString(SettingsKeys::Group, restoredGroup);
+void RefreshCycle::endFailedFeed(const QString &message, const WindowLook &look, const CycleOutcome &outcome)
+{
+    // What a faulty item changed before its fault shows with the message, as it happened.
+    m_host.showLook(look);
+    m_host.showMessage(message);
+    m_document.close();
+    m_host.setToolbarEnabled(true);
+    // Last: closing the box activates the window again, which would restart a refresh
+    // timer that the failure had already stopped.
+    m_host.applyOutcome(outcome);
+}
 
-    // Choices.
-    m_settings.WriteInteger(SettingsKeys::FontSize, m_host.fontSizeIndex());
-    m_settings.WriteInteger(SettingsKeys::Style, m_host.styleIndex());
-
-    DeleteTempFeed(m_state.tempFeedPath, showMessage());
+void RefreshCycle::endFailedFinish(const QString &message)
+{
+    // The page is shown; the user learns why the rest failed and gets the toolbar back.
+    // The timer keeps its state and the temporary file stays.
+    m_host.showError(message);
     m_host.setToolbarEnabled(true);
 }

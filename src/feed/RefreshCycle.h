@@ -1,53 +1,60 @@
 #pragma once
 
 #include "common/ReaderPaths.h"
-#include "feed/FeedDocument.h"
+#include "document/FeedDocument.h"
+#include "feed/CycleOutcome.h"
 #include "feed/FeedDownload.h"
-#include "feed/FeedFiles.h"
-#include "feed/ReaderState.h"
-#include "render/InfoBlocks.h"
-#include "render/NewsCard.h"
+
+#include <QDomElement>
+#include <QString>
 
 #include <functional>
+#include <optional>
 
 class RefreshHost;
-class SettingsFile;
+struct ItemWalk;
+struct InfoBlocks;
+struct WindowLook;
 
-// One refresh cycle: fetch, parse, walk the items and the organization info, build and
-// show the page, refill the group filter and store the user's choices.
+// One refresh cycle: fetch, parse, walk the items and the organization info, build the
+// pages and hand them with the refilled group list to the window.
 class RefreshCycle
 {
 public:
-    RefreshCycle(RefreshHost &host, ReaderState &state, SettingsFile &settings, ReaderPaths paths,
-                 QString baseUrl);
+    RefreshCycle(RefreshHost &host, ReaderPaths paths, QString baseUrl);
 
-    // Runs one cycle. A call made while a cycle runs (a timer tick that fell due while the
-    // cycle pumped) is skipped: the running cycle owns the per-cycle state until it ends.
-    void NactiXML();
+    // Runs one cycle with the user's choices and returns its outcome, which the host has
+    // been given too. A call made while a cycle runs (a timer tick that fell due while the
+    // cycle pumped) is skipped and returns nothing: the running cycle owns the document and
+    // the temporary file until it ends.
+    std::optional<CycleOutcome> NactiXML(const ReaderChoices &choices);
     bool isRunning() const { return m_running; }
-
-    // Ends a failed cycle: the toolbar is enabled again and the refresh timer stopped.
-    void AbortRefresh();
 
     const FeedDocument &document() const { return m_document; }
     void setDownloadLimits(const DownloadLimits &limits) { m_limits = limits; }
 
 private:
-    void run();
-    // Walks one run of the root's children; false when an element failed (the cycle has
-    // then ended through its failure exit).
-    bool walkRun(const QString &runName, const std::function<void(const QDomElement &)> &step);
-    // Pages, group filter, stored choices and clean-up of a cycle whose feed was read whole.
-    void finish(const ItemWalk &items, const InfoBlocks &blocks, bool offline);
-    // The window's plain message box, for the file operations of the cycle.
-    ShowMessage showMessage();
+    CycleOutcome run(const ReaderChoices &choices);
+    // The stages up to a feed read whole; each throws ReaderError with the user's message.
+    bool fetch(const ReaderChoices &choices);
+    void open();
+    void walkItems(const ReaderChoices &choices, ItemWalk &items);
+    InfoBlocks walkInfo(const ReaderChoices &choices);
+    // Walks one run of the root's children, showing each element's look and pumping events
+    // after it.
+    void walkRun(const QString &runName, const std::function<void(const QDomElement &)> &step,
+                 WindowLook &look);
+    // Shows the page, lets the window apply the outcome, removes the temporary file.
+    void finish(const CycleOutcome &outcome);
+    // The failure exits: before the feed was read whole, and after.
+    void endFailedFeed(const QString &message, const WindowLook &look, const CycleOutcome &outcome);
+    void endFailedFinish(const QString &message);
 
     RefreshHost &m_host;
-    ReaderState &m_state;
-    SettingsFile &m_settings;
     ReaderPaths m_paths;
     QString m_baseUrl;
     DownloadLimits m_limits;
     FeedDocument m_document;
+    QString m_tempFeedPath;
     bool m_running = false;
 };

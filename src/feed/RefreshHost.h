@@ -1,33 +1,30 @@
 #pragma once
 
+#include "feed/CycleOutcome.h"
 #include "render/NewsCard.h"
 
 #include <QString>
-#include <QStringList>
 
-// The window as the refresh cycle sees it: the few things a cycle reads from and does to
-// it. The main window implements it; tests drive the cycle through a window of their own.
-class RefreshHost : public CardWindow
+// The window as the refresh cycle sees it. The cycle gets the user's choices as a value
+// and hands its outcome back; in between it only locks the toolbar, pumps events and shows
+// what it has. The main window implements it; tests drive the cycle through a host of their own.
+class RefreshHost
 {
 public:
+    virtual ~RefreshHost() = default;
+
     virtual void setToolbarEnabled(bool enabled) = 0;
+    // Shows what the last feed item changed in the window (nothing for an empty look).
+    virtual void showLook(const WindowLook &look) = 0;
     // Processes every pending event, then returns.
     virtual void pumpEvents() = 0;
     // A plain modal message box; returns when the user has closed it.
     virtual void showMessage(const QString &text) = 0;
-    // The standard error box for a failure the cycle did not expect.
+    // The standard error box, for a failure after the feed was read whole.
     virtual void showError(const QString &message) = 0;
-
-    virtual QString versionText() const = 0;
-    virtual int fontSizeIndex() const = 0;  // -1 when no entry is selected
-    virtual QString fontSizeText() const = 0;
-    virtual int styleIndex() const = 0;
-    virtual int groupIndex() const = 0;
-    virtual QString groupText() const = 0;
-    // Refills the group filter list in one batch; selecting from code runs no handler.
-    virtual void setGroupFilter(const QStringList &entries, int selected) = 0;
-
     // Hands the page to the HTML view.
-    virtual void loadPage(const QString &html) = 0;
-    virtual void stopTimer() = 0;
+    virtual void showPage(const QString &html) = 0;
+    // A completed cycle's group list and choices (throws ReaderError when the choices cannot
+    // be stored), or the end of a failed one.
+    virtual void applyOutcome(const CycleOutcome &outcome) = 0;
 };

@@ -1,6 +1,6 @@
 #include "render/InfoBlocks.h"
 
-#include "feed/FeedDocument.h"
+#include "document/FeedDocument.h"
 #include "render/HtmlPieces.h"
 
 namespace {

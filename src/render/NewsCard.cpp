@@ -1,8 +1,8 @@
 #include "render/NewsCard.h"
 
-#include "feed/FeedDocument.h"
+#include "document/FeedDocument.h"
 #include "render/HtmlPieces.h"
-#include "view/Colors.h"
+#include "render/Colors.h"
 
 #include <limits>
 #include <optional>
@@ -103,13 +103,13 @@ QSize pictureBoxSize(const QString &spacing, const QString &sizeX, const QString
     return {sum(*space, *width), sum(*space, *height)};
 }
 
-void NewsCardStep(const QDomElement &item, const CardSettings &settings, CardWindow &window,
-                  ItemWalk &walk)
+void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWalk &walk)
 {
     using namespace HtmlPieces::Card;
 
-    window.setCaption(ChildText(item, QStringLiteral("ZELTON_FIRMA")) + QStringLiteral(" - ")
-                      + settings.version);
+    walk.look = {};
+    walk.look.caption = ChildText(item, QStringLiteral("ZELTON_FIRMA")) + QStringLiteral(" - ")
+                        + settings.version;
 
     // Everything up to the filter runs for skipped items too: they still colour the
     // window, set the page background and contribute their group.
@@ -122,7 +122,7 @@ void NewsCardStep(const QDomElement &item, const CardSettings &settings, CardWin
     const QString sizeX = ChildText(item, QStringLiteral("ZELTON_OBRAZEK_SIZE_X"));
     const QString sizeY = ChildText(item, QStringLiteral("ZELTON_OBRAZEK_SIZE_Y"));
 
-    window.setToolbarColor(HexToTColor(walk.pageBackground));
+    walk.look.toolbarColor = HexToTColor(walk.pageBackground);
 
     const QSize box = pictureBoxSize(spacing, sizeX, sizeY);
 

@@ -6,13 +6,14 @@
 #include <QSize>
 #include <QString>
 
-// What the news-card step changes in the window besides the page.
-class CardWindow
+#include <optional>
+
+// What one item changes in the window besides the page. The walk records it and the window
+// shows it when the cycle next pumps events, so the user sees it change item by item.
+struct WindowLook
 {
-public:
-    virtual ~CardWindow() = default;
-    virtual void setCaption(const QString &caption) = 0;
-    virtual void setToolbarColor(quint32 tcolor) = 0;  // red in bits 0-7, blue in 16-23
+    std::optional<QString> caption;
+    std::optional<quint32> toolbarColor;  // red in bits 0-7, blue in 16-23
 };
 
 // The user's choices and fixed values that every card of a cycle uses.
@@ -32,12 +33,13 @@ struct ItemWalk
     QString cardsHtml;
     QString pageBackground;
     GroupList groups;
+    WindowLook look;  // what the last item changed, as far as it got
 };
 
 // One feed item: caption, background, group, toolbar colour and, when it passes the
-// group filter, its card appended to `walk.cardsHtml`. Throws ReaderError on a faulty item.
-void NewsCardStep(const QDomElement &item, const CardSettings &settings, CardWindow &window,
-                  ItemWalk &walk);
+// group filter, its card appended to `walk.cardsHtml`. Throws ReaderError on a faulty item;
+// `walk.look` then holds what the item changed before the fault.
+void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWalk &walk);
 
 // Pieces of the card, exposed for their own tests.
 QString cardDateText(const QString &date, const QString &time, const QString &dateTo,

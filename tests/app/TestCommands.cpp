@@ -1,30 +1,34 @@
 #include "app/ReaderWindow.h"
 #include "common/Texts.h"
 #include "settings/SettingsKeys.h"
+#include "support/FeedBuilder.h"
 #include "support/LocalHttpServer.h"
 #include "support/ModalWatcher.h"
 #include "view/HtmlView.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
 
-QByteArray item(const QByteArray &group, const QByteArray &text)
+FeedItem item(const QString &group, const QString &text)
 {
-    return "<zelton_information><ZELTON_FIRMA>Spolek</ZELTON_FIRMA><ZELTON_BACKGROUNG>E8EEF4</ZELTON_BACKGROUNG>"
-           "<ZELTON_SKUPINA_POPIS>" + group + "</ZELTON_SKUPINA_POPIS><ZELTON_TEXT>" + text +
-           "</ZELTON_TEXT></zelton_information>";
+    return FeedItem::news(QStringLiteral("Spolek"), group, text);
 }
 
-const QByteArray Feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><feed>" + item("Sport", "Turnaj") +
-                        item("Kultura", "Koncert") + item("Sport", "Běh") +
-                        "<zelton_other_information><ZT_INFO_INFORMACE>Informace spolku</ZT_INFO_INFORMACE>"
-                        "<ZT_INFO_KONTAKT>Kontakty spolku</ZT_INFO_KONTAKT></zelton_other_information></feed>";
+const QByteArray Feed = FeedBuilder()
+                            .add(item(QStringLiteral("Sport"), QStringLiteral("Turnaj")))
+                            .add(item(QStringLiteral("Kultura"), QStringLiteral("Koncert")))
+                            .add(item(QStringLiteral("Sport"), QStringLiteral("Běh")))
+                            .add(FeedItem::info(QStringLiteral("Informace spolku"))
+                                     .set(QStringLiteral("ZT_INFO_KONTAKT"), QStringLiteral("Kontakty spolku")))
+                            .bytes();
 
 } // namespace
 
@@ -169,9 +173,17 @@ private slots:
         auto *contacts = m_window->findChild<QWidget *>(QStringLiteral("Image3"));
         auto *panel = m_window->findChild<QWidget *>(QStringLiteral("Panel1"));
         bool clickedDuringCycle = false;
+        bool commandsEnabledDuringCycle = true;
+        const auto enabledCommands = [&] {
+            const QList<QAction *> commands = m_window->actions();
+            return int(std::count_if(commands.begin(), commands.end(), [](QAction *command) { return command->isEnabled(); }));
+        };
+        QCOMPARE(enabledCommands(), 4);
         // Fires at the cycle's first pump, while the toolbar is locked.
         QTimer::singleShot(0, this, [&] {
             clickedDuringCycle = !panel->isEnabled();
+            // F5 and the pictures share the toolbar's lock.
+            commandsEnabledDuringCycle = enabledCommands() > 0;
             QTest::mouseClick(contacts, Qt::LeftButton);
             QComboBox *styles = list("ComboBox1");
             QTest::mouseClick(styles, Qt::LeftButton);
@@ -179,6 +191,8 @@ private slots:
         });
         m_window->Image1Click();
         QVERIFY(clickedDuringCycle);
+        QVERIFY(!commandsEnabledDuringCycle);
+        QCOMPARE(enabledCommands(), 4);
         QCOMPARE(requests(), before + 1);
         QCOMPARE(m_window->state().viewMode, QStringLiteral("S"));
         QCOMPARE(list("ComboBox1")->currentIndex(), 0);

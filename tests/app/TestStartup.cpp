@@ -4,6 +4,7 @@
 #include "common/Texts.h"
 #include "settings/BrowserEmulation.h"
 #include "settings/SettingsKeys.h"
+#include "support/FeedBuilder.h"
 #include "support/LocalHttpServer.h"
 #include "support/ModalWatcher.h"
 #include "view/HtmlView.h"
@@ -18,11 +19,10 @@
 
 namespace {
 
-const QByteArray Feed =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?><feed><zelton_information><ZELTON_FIRMA>Spolek</ZELTON_FIRMA>"
-    "<ZELTON_BACKGROUNG>E8EEF4</ZELTON_BACKGROUNG><ZELTON_SKUPINA_POPIS>Sport</ZELTON_SKUPINA_POPIS>"
-    "<ZELTON_TEXT>Z\xc3\xa1vod</ZELTON_TEXT></zelton_information><zelton_other_information>"
-    "<ZT_INFO_INFORMACE>O n\xc3\xa1s</ZT_INFO_INFORMACE></zelton_other_information></feed>";
+const QByteArray Feed = FeedBuilder()
+                            .add(FeedItem::news(QStringLiteral("Spolek"), QStringLiteral("Sport"), QStringLiteral("Závod")))
+                            .add(FeedItem::info(QStringLiteral("O nás")))
+                            .bytes();
 
 QStringList entriesOf(const QComboBox *list)
 {
@@ -167,11 +167,28 @@ private slots:
         Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")},
                                            {SettingsKeys::FontSize, QStringLiteral("99")},
                                            {SettingsKeys::Style, QStringLiteral("7")}});
-        const QString page = reader.window->state().mainPageHtml;
+        const QString page = reader.window->lastOutcome().pages.main;
         QVERIFY(page.contains(QStringLiteral("font-size: px; letter-spacing")));
         QVERIFY(page.contains(QStringLiteral("border-radius: 5px; \">")));
         QCOMPARE(reader.settings().ReadInteger(SettingsKeys::FontSize, 0), -1);
         QCOMPARE(reader.settings().ReadInteger(SettingsKeys::Style, 0), -1);
+    }
+
+    // Until the window was first activated, every cycle selects the stored group again: the
+    // first cycle the group of the last session, later ones whatever was stored last.
+    void shouldKeepStoredGroupUntilFirstActivation()
+    {
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")},
+                                           {SettingsKeys::Group, QStringLiteral("Sport")}});
+        auto *groups = reader.child<QComboBox>("ComboBox2");
+        QCOMPARE(entriesOf(groups), (QStringList{Texts::AllGroups, QStringLiteral("Sport")}));
+        QCOMPARE(groups->currentText(), QStringLiteral("Sport"));
+
+        groups->setCurrentIndex(0);
+        emit groups->activated(0);
+        QVERIFY(reader.window->state().firstLoad);
+        QCOMPARE(groups->currentText(), QStringLiteral("Sport"));
+        QCOMPARE(reader.settings().ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport"));
     }
 
     void shouldApplyMinimumAndKeepWindowInWorkArea()

@@ -4,6 +4,7 @@
 #include "feed/RefreshHost.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsKeys.h"
+#include "support/FeedBuilder.h"
 #include "support/LocalHttpServer.h"
 
 #include <QDir>
@@ -15,13 +16,19 @@
 
 namespace {
 
-// A window that records what the cycle did to it.
+// A window that records what the cycle did to it and stores the choices as the reader's
+// window does.
 class RecordingHost : public RefreshHost
 {
 public:
-    void setCaption(const QString &caption) override { this->caption = caption; }
-    void setToolbarColor(quint32 tcolor) override { toolbarColor = tcolor; }
     void setToolbarEnabled(bool enabled) override { toolbarEnabled = enabled; }
+    void showLook(const WindowLook &look) override
+    {
+        if (look.caption)
+            caption = *look.caption;
+        if (look.toolbarColor)
+            toolbarColor = *look.toolbarColor;
+    }
     void pumpEvents() override
     {
         ++pumps;
@@ -30,21 +37,25 @@ public:
     }
     void showMessage(const QString &text) override { messages << text; }
     void showError(const QString &message) override { errors << message; }
-    QString versionText() const override { return QStringLiteral("1.50"); }
-    int fontSizeIndex() const override { return 4; }
-    QString fontSizeText() const override { return QStringLiteral("12"); }
-    int styleIndex() const override { return 1; }
-    int groupIndex() const override { return groupEntries.isEmpty() ? -1 : groupSelected; }
-    QString groupText() const override { return groupIndex() < 0 ? QString() : groupEntries.at(groupSelected); }
-    void setGroupFilter(const QStringList &entries, int selected) override
+    void showPage(const QString &html) override { pages << html; }
+    void applyOutcome(const CycleOutcome &outcome) override
     {
-        groupEntries = entries;
-        groupSelected = selected;
+        if (!outcome.completed) {
+            ++timerStops;
+            return;
+        }
+        groupEntries = outcome.groupList.entries;
+        groupSelected = outcome.groupList.selected;
         ++groupRefills;
+        settings->WriteString(SettingsKeys::Group, outcome.choices.restoredGroup);
+        settings->WriteInteger(SettingsKeys::FontSize, outcome.choices.fontSizeIndex);
+        settings->WriteInteger(SettingsKeys::Style, outcome.choices.style);
     }
-    void loadPage(const QString &html) override { pages << html; }
-    void stopTimer() override { ++timerStops; }
 
+    int groupIndex() const { return groupEntries.isEmpty() ? -1 : groupSelected; }
+    QString groupText() const { return groupIndex() < 0 ? QString() : groupEntries.at(groupSelected); }
+
+    SettingsFile *settings = nullptr;
     QString caption;
     quint32 toolbarColor = 0xFFFFFFFF;
     bool toolbarEnabled = true;
@@ -59,24 +70,22 @@ public:
     int timerStops = 0;
 };
 
-QByteArray item(const QByteArray &firm, const QByteArray &group, const QByteArray &text)
+FeedItem item(const QString &firm, const QString &group, const QString &text)
 {
-    return "<zelton_information><ZELTON_FIRMA>" + firm + "</ZELTON_FIRMA>"
-           "<ZELTON_BACKGROUNG>102030</ZELTON_BACKGROUNG><ZELTON_BARVA_BARVA>FFFFFF</ZELTON_BARVA_BARVA>"
-           "<ZELTON_BARVA_BARVATEXT>000000</ZELTON_BARVA_BARVATEXT><ZELTON_SKUPINA_POPIS>" + group +
-           "</ZELTON_SKUPINA_POPIS><ZELTON_DATE>2026-12-10</ZELTON_DATE><ZELTON_TEXT>" + text +
-           "</ZELTON_TEXT></zelton_information>";
+    return FeedItem::news(firm, group, text)
+        .set(QStringLiteral("ZELTON_BACKGROUNG"), QStringLiteral("102030"))
+        .set(QStringLiteral("ZELTON_BARVA_BARVA"), QStringLiteral("FFFFFF"))
+        .set(QStringLiteral("ZELTON_BARVA_BARVATEXT"), QStringLiteral("000000"))
+        .set(QStringLiteral("ZELTON_DATE"), QStringLiteral("2026-12-10"));
 }
 
-const QByteArray Info = "<zelton_other_information><ZT_INFO_INFORMACE>O n\xc3\xa1s</ZT_INFO_INFORMACE>"
-                        "<ZT_INFO_KONTAKT>Telefon</ZT_INFO_KONTAKT></zelton_other_information>";
+const FeedItem Info = FeedItem::info(QStringLiteral("O nás")).set(QStringLiteral("ZT_INFO_KONTAKT"), QStringLiteral("Telefon"));
 
-QByteArray feed(const QByteArray &children, const QByteArray &encoding = "UTF-8")
-{
-    return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n<feed>" + children + "</feed>";
-}
-
-const QByteArray GoodFeed = feed(item("Spolek", "Sport", "Z\xc3\xa1vod") + item("Spolek", "Kultura", "Koncert") + Info);
+const QByteArray GoodFeed = FeedBuilder()
+                                .add(item(QStringLiteral("Spolek"), QStringLiteral("Sport"), QStringLiteral("Závod")))
+                                .add(item(QStringLiteral("Spolek"), QStringLiteral("Kultura"), QStringLiteral("Koncert")))
+                                .add(Info)
+                                .bytes();
 
 QByteArray readFile(const QString &path)
 {
@@ -111,14 +120,39 @@ private:
             })
             , paths(dir.path())
             , settings(paths.settingsFile())
-            , cycle(host, state, settings, paths, server.baseUrl())
+            , cycle(host, paths, server.baseUrl())
         {
             QDir(dir.path()).mkdir(QStringLiteral("tmp"));
-            state.organizationId = QStringLiteral("demo");
+            host.settings = &settings;
             DownloadLimits limits;
             limits.idleTimeoutMs = 2000;
             limits.totalTimeoutMs = 4000;
             cycle.setDownloadLimits(limits);
+        }
+
+        // The choices of a window whose font size list shows "12" (entry 4) and whose style
+        // list the second style; `restoredGroup` as the window gives it.
+        ReaderChoices choices(const QString &restoredGroup) const
+        {
+            ReaderChoices choices;
+            choices.organizationId = QStringLiteral("demo");
+            choices.version = QStringLiteral("1.50");
+            choices.fontSizeIndex = 4;
+            choices.fontSizeText = QStringLiteral("12");
+            choices.style = 1;
+            choices.groupIndex = host.groupIndex();
+            choices.groupText = host.groupText();
+            choices.viewMode = viewMode;
+            choices.restoredGroup = restoredGroup;
+            return choices;
+        }
+
+        // Runs a cycle that keeps the group list's own choice.
+        void run() { run(host.groupText()); }
+        void run(const QString &restoredGroup)
+        {
+            if (auto ran = cycle.NactiXML(choices(restoredGroup)))
+                outcome = *ran;
         }
 
         QStringList tempFiles() const
@@ -132,8 +166,9 @@ private:
         ReaderPaths paths;
         SettingsFile settings;
         RecordingHost host;
-        ReaderState state;
+        QString viewMode = QStringLiteral("S");
         RefreshCycle cycle;
+        CycleOutcome outcome;
     };
 
     static void verifyFailureExit(Fixture &f, const QString &message)
@@ -154,16 +189,16 @@ private slots:
     void shouldCompleteCycleAndShowNewsPage()
     {
         Fixture f(GoodFeed);
-        f.cycle.NactiXML();
+        f.run();
 
         QVERIFY(f.host.messages.isEmpty());
         QVERIFY(f.host.errors.isEmpty());
         QCOMPARE(f.host.pages.size(), 1);
-        QCOMPARE(f.host.pages.first(), f.state.mainPageHtml);
-        QVERIFY(f.state.mainPageHtml.contains(QStringLiteral("Závod")));
-        QVERIFY(f.state.mainPageHtml.contains(QStringLiteral("Koncert")));
-        QVERIFY(f.state.infoPageHtml.contains(QStringLiteral("O nás")));
-        QVERIFY(!f.state.mainPageHtml.contains(Texts::OfflineMark));
+        QCOMPARE(f.host.pages.first(), f.outcome.pages.main);
+        QVERIFY(f.outcome.pages.main.contains(QStringLiteral("Závod")));
+        QVERIFY(f.outcome.pages.main.contains(QStringLiteral("Koncert")));
+        QVERIFY(f.outcome.pages.info.contains(QStringLiteral("O nás")));
+        QVERIFY(!f.outcome.pages.main.contains(Texts::OfflineMark));
         QCOMPARE(f.host.caption, QStringLiteral("Spolek - 1.50"));
         QCOMPARE(f.host.toolbarColor, quint32(0x302010));
         QCOMPARE(f.host.groupEntries, (QStringList{Texts::AllGroups, QStringLiteral("Kultura"), QStringLiteral("Sport")}));
@@ -193,34 +228,34 @@ private slots:
         QFETCH(QString, viewMode);
         QFETCH(QString, expected);
         Fixture f(GoodFeed);
-        f.state.viewMode = viewMode;
-        f.cycle.NactiXML();
+        f.viewMode = viewMode;
+        f.run();
         QCOMPARE(f.host.pages.size(), 1);
         QVERIFY(f.host.pages.first().contains(expected));
     }
 
-    void shouldKeepStoredGroupInFirstCycleOnly()
+    // The window names the group to select in the refilled list: the stored one in its first
+    // cycle, later the list's own choice.
+    void shouldSelectRestoredGroupInRefilledList()
     {
         Fixture f(GoodFeed);
-        f.settings.WriteString(SettingsKeys::Group, QStringLiteral("Sport"));
         f.host.groupEntries = {Texts::AllGroups, QStringLiteral("Sport")};
         f.host.groupSelected = 1;
-        f.cycle.NactiXML();
-        QVERIFY(f.state.mainPageHtml.contains(QStringLiteral("Závod")));
-        QVERIFY(!f.state.mainPageHtml.contains(QStringLiteral("Koncert")));
+        f.run(QStringLiteral("Sport"));
+        QVERIFY(f.outcome.pages.main.contains(QStringLiteral("Závod")));
+        QVERIFY(!f.outcome.pages.main.contains(QStringLiteral("Koncert")));
         QCOMPARE(f.host.groupSelected, 2);  // "Vše", "Kultura", "Sport"
+        QCOMPARE(f.outcome.groupList.selected, 2);
 
-        // After the window was activated the list's own choice is kept.
-        f.state.firstLoad = false;
         f.host.groupSelected = 1;
-        f.cycle.NactiXML();
+        f.run();
         QCOMPARE(f.settings.ReadString(SettingsKeys::Group, {}), QStringLiteral("Kultura"));
     }
 
     void shouldFailWithoutConnectionAndOfflineCopy()
     {
         Fixture f(GoodFeed, 404);
-        f.cycle.NactiXML();
+        f.run();
         verifyFailureExit(f, Texts::NoConnection);
         QVERIFY(!QFile::exists(f.paths.offlineCopy()));
     }
@@ -230,11 +265,11 @@ private slots:
         Fixture f(GoodFeed);
         f.server.stop();
         writeFile(f.paths.offlineCopy(), GoodFeed);
-        f.cycle.NactiXML();
+        f.run();
 
         QVERIFY(f.host.messages.isEmpty());
         QCOMPARE(f.host.pages.size(), 1);
-        for (const QString *page : {&f.state.mainPageHtml, &f.state.infoPageHtml, &f.state.contactsPageHtml})
+        for (const QString *page : {&f.outcome.pages.main, &f.outcome.pages.info, &f.outcome.pages.contacts})
             QVERIFY(page->contains(QStringLiteral("<div>Offline</div>")));
         QCOMPARE(readFile(f.paths.offlineCopy()), GoodFeed);
         QCOMPARE(f.host.timerStops, 0);
@@ -246,7 +281,7 @@ private slots:
         QDir(f.paths.workFolder()).removeRecursively();
         writeFile(f.paths.workFolder(), "not a folder");
         writeFile(f.paths.offlineCopy(), GoodFeed);
-        f.cycle.NactiXML();
+        f.run();
         verifyFailureExit(f, Texts::NoTempFeed);
     }
 
@@ -254,7 +289,7 @@ private slots:
     {
         Fixture f("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<feed><zelton_information>\n</feed>");
         writeFile(f.paths.offlineCopy(), GoodFeed);
-        f.cycle.NactiXML();
+        f.run();
 
         QCOMPARE(f.host.messages.size(), 1);
         QVERIFY(f.host.messages.first().contains(QStringLiteral("\r\nLine: 3\r\n")));
@@ -266,8 +301,8 @@ private slots:
 
     void shouldRefuseFeedNotDeclaredUtf8()
     {
-        Fixture f(feed(item("Spolek", "Sport", "text") + Info, "windows-1250"));
-        f.cycle.NactiXML();
+        Fixture f(FeedBuilder().add(item(QStringLiteral("Spolek"), QStringLiteral("Sport"), QStringLiteral("text"))).add(Info).bytes("windows-1250"));
+        f.run();
         verifyFailureExit(f, Texts::NotUtf8);
         QCOMPARE(f.tempFiles().size(), 1);
         QVERIFY(!QFile::exists(f.paths.offlineCopy()));
@@ -278,9 +313,17 @@ private slots:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("no items") << feed(Info) << QString();
-        QTest::newRow("no organization info") << feed(item("Nový spolek", "Sport", "text")) << "Nový spolek - 1.50";
-        QTest::newRow("faulty item") << feed(item("Spolek", "Sport", "<b>tučně</b>") + Info) << "Spolek - 1.50";
+        QTest::newRow("no items") << FeedBuilder().add(Info).bytes() << QString();
+        QTest::newRow("no organization info")
+            << FeedBuilder().add(item(QStringLiteral("Nový spolek"), QStringLiteral("Sport"), QStringLiteral("text"))).bytes()
+            << "Nový spolek - 1.50";
+        // Markup inside the text: an element where only text may be.
+        QTest::newRow("faulty item")
+            << FeedBuilder()
+                   .add(item(QStringLiteral("Spolek"), QStringLiteral("Sport"), {}).setUnreadable(QStringLiteral("ZELTON_TEXT")))
+                   .add(Info)
+                   .bytes()
+            << "Spolek - 1.50";
     }
     void shouldKeepOfflineCopyWhenElementFails()
     {
@@ -288,7 +331,7 @@ private slots:
         QFETCH(QString, caption);
         Fixture f(body);
         writeFile(f.paths.offlineCopy(), GoodFeed);
-        f.cycle.NactiXML();
+        f.run();
 
         verifyFailureExit(f, Texts::BadTag);
         QCOMPARE(f.host.caption, caption);
@@ -305,9 +348,9 @@ private slots:
         f.host.onPump = [&] {
             ++nested;
             QVERIFY(f.cycle.isRunning());
-            f.cycle.NactiXML();
+            QVERIFY(!f.cycle.NactiXML(f.choices(Texts::AllGroups)));
         };
-        f.cycle.NactiXML();
+        f.run();
 
         QVERIFY(nested > 0);
         QVERIFY(!f.cycle.isRunning());
@@ -324,8 +367,8 @@ private slots:
         const QString blocked = f.dir.filePath(QStringLiteral("blocked"));
         writeFile(blocked, "file");
         SettingsFile unwritable(blocked + QStringLiteral("/Settings.ini"));
-        RefreshCycle cycle(f.host, f.state, unwritable, f.paths, f.server.baseUrl());
-        cycle.NactiXML();
+        f.host.settings = &unwritable;
+        f.run();
 
         QCOMPARE(f.host.pages.size(), 1);
         QCOMPARE(f.host.errors.size(), 1);

@@ -99,6 +99,7 @@ void TestGroupFilter::shouldPassItems_data()
     QTest::newRow("other group") << 3 << "Sport" << "Kultura" << false;
     QTest::newRow("letter case counts") << 3 << "Sport" << "sport" << false;
     QTest::newRow("nothing trimmed") << 3 << "Sport" << " Sport" << false;
+    QTest::newRow("trailing blank counts") << 3 << "Sport" << "Sport " << false;
     QTest::newRow("empty entry passes empty group") << 1 << "" << "" << true;
     QTest::newRow("empty entry stops others") << 1 << "" << "Sport" << false;
     QTest::newRow("group named like the all entry") << 2 << "Vše" << "Sport" << false;

@@ -1,15 +1,14 @@
-#include "FeedElement.h"
-
 #include "common/ReaderError.h"
 #include "render/InfoBlocks.h"
+#include "support/FeedBuilder.h"
 
 #include <QtTest>
 
 namespace {
 
-FeedElement infoElement(const QString &info, const QString &contacts)
+FeedItem infoElement(const QString &info, const QString &contacts)
 {
-    FeedElement element(QStringLiteral("zelton_other_information"));
+    FeedItem element(QStringLiteral("zelton_other_information"));
     element.set(QStringLiteral("ZT_INFO_INFORMACE"), info)
         .set(QStringLiteral("ZT_INFO_KONTAKT"), contacts)
         .set(QStringLiteral("ZT_INFO_BARVA_POZADI_OS"), QStringLiteral("EEEEEE"))
@@ -147,7 +146,7 @@ void TestInfoBlocks::shouldWrapBlockByAppearance()
 
 void TestInfoBlocks::shouldWrapEmptyText()
 {
-    FeedElement element = infoElement(QString(), QString());
+    FeedItem element = infoElement(QString(), QString());
     element.remove(QStringLiteral("ZT_INFO_KONTAKT"));
     InfoBlocks blocks{QStringLiteral("old info"), QStringLiteral("old contacts")};
     OrganizationInfoStep(element.element(), QStringLiteral("12"), 0, blocks);
@@ -157,7 +156,7 @@ void TestInfoBlocks::shouldWrapEmptyText()
 
 void TestInfoBlocks::shouldLeaveHeadingColourEmptyWhenMissing()
 {
-    FeedElement element = infoElement(QStringLiteral("<NADPIS>A</NADPIS>"), QString());
+    FeedItem element = infoElement(QStringLiteral("<NADPIS>A</NADPIS>"), QString());
     element.remove(QStringLiteral("ZT_INFO_BARVA_NADPIS_OS"));
     InfoBlocks blocks;
     OrganizationInfoStep(element.element(), QStringLiteral("12"), 0, blocks);
@@ -168,9 +167,9 @@ void TestInfoBlocks::shouldLeaveHeadingColourEmptyWhenMissing()
 
 void TestInfoBlocks::shouldTakeOnlyTheLastElement()
 {
-    FeedElement first = infoElement(QStringLiteral("first info"), QStringLiteral("first contacts"));
+    FeedItem first = infoElement(QStringLiteral("first info"), QStringLiteral("first contacts"));
     first.set(QStringLiteral("ZT_INFO_BARVA_POZADI_OS"), QStringLiteral("123456"));
-    FeedElement second = infoElement(QStringLiteral("<NADPIS>H</NADPIS>"), QStringLiteral("second"));
+    FeedItem second = infoElement(QStringLiteral("<NADPIS>H</NADPIS>"), QStringLiteral("second"));
     second.set(QStringLiteral("ZT_INFO_BARVA_NADPIS_OS"), QStringLiteral("00AA00"));
 
     InfoBlocks blocks;
@@ -194,7 +193,7 @@ void TestInfoBlocks::shouldFailOnUnreadableChild_data()
 void TestInfoBlocks::shouldFailOnUnreadableChild()
 {
     QFETCH(QString, child);
-    FeedElement element = infoElement(QStringLiteral("i"), QStringLiteral("k"));
+    FeedItem element = infoElement(QStringLiteral("i"), QStringLiteral("k"));
     element.setUnreadable(child);
     InfoBlocks blocks;
     QVERIFY_THROWS_EXCEPTION(ReaderError,

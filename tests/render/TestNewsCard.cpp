@@ -1,7 +1,6 @@
-#include "FeedElement.h"
-
 #include "common/ReaderError.h"
 #include "render/NewsCard.h"
+#include "support/FeedBuilder.h"
 
 #include <QtTest>
 
@@ -9,20 +8,39 @@ namespace {
 
 const QString BaseUrl = QStringLiteral("http://127.0.0.1:8080/reader/");
 
-class RecordingWindow : public CardWindow
+// What the window shows of the items stepped so far: each item's look over the one before.
+struct RecordingWindow
 {
-public:
-    void setCaption(const QString &caption) override { this->caption = caption; }
-    void setToolbarColor(quint32 tcolor) override { toolbarColor = tcolor; }
+    void show(const WindowLook &look)
+    {
+        if (look.caption)
+            caption = *look.caption;
+        if (look.toolbarColor)
+            toolbarColor = *look.toolbarColor;
+    }
 
     QString caption;
     quint32 toolbarColor = 0xFFFFFFFF;  // no window colour has a top byte
 };
 
-// A complete item of the group Sport with a picture.
-FeedElement sportItem()
+// One item step as the cycle runs it: the item's look reaches the window even when the
+// item fails.
+void stepAndShow(const QDomElement &item, const CardSettings &settings, RecordingWindow &window,
+                 ItemWalk &walk)
 {
-    FeedElement item(QStringLiteral("zelton_information"));
+    try {
+        NewsCardStep(item, settings, walk);
+    } catch (const ReaderError &) {
+        window.show(walk.look);
+        throw;
+    }
+    window.show(walk.look);
+}
+
+// A complete item of the group Sport with a picture.
+FeedItem sportItem()
+{
+    FeedItem item(QStringLiteral("zelton_information"));
     item.set(QStringLiteral("ZELTON_FIRMA"), QStringLiteral("Spolek Zelton"))
         .set(QStringLiteral("ZELTON_BACKGROUNG"), QStringLiteral("336699"))
         .set(QStringLiteral("ZELTON_BARVA_BARVA"), QStringLiteral("FFFFEE"))
@@ -55,7 +73,7 @@ CardSettings settingsFor(const QString &fontSize, int style, int groupIndex = 0,
 
 ItemWalk czechWalk()
 {
-    return ItemWalk{QString(), QString(), GroupList(QLocale(QLocale::Czech))};
+    return ItemWalk{QString(), QString(), GroupList(QLocale(QLocale::Czech)), WindowLook{}};
 }
 
 } // namespace
@@ -77,8 +95,8 @@ private slots:
     void shouldSizePictureBox();
     void shouldKeepSpacingTextAsWrittenInPictureBlock();
     void shouldUpdateWindowAndGroupsButAddNoCardForFilteredItem();
-    void shouldMatchGroupFilterExactly_data();
-    void shouldMatchGroupFilterExactly();
+    void shouldCardOnlyItemsPassingGroupFilter_data();
+    void shouldCardOnlyItemsPassingGroupFilter();
     void shouldFailItemOnBadBackground_data();
     void shouldFailItemOnBadBackground();
     void shouldReadShownItemChildrenOnlyForShownItems_data();
@@ -89,7 +107,7 @@ void TestNewsCard::shouldBuildCardWithPicture()
 {
     RecordingWindow window;
     ItemWalk walk = czechWalk();
-    NewsCardStep(sportItem().element(), settingsFor(QStringLiteral("12"), 0), window, walk);
+    stepAndShow(sportItem().element(), settingsFor(QStringLiteral("12"), 0), window, walk);
 
     const QString expected = QStringLiteral(
         "<div style=\"position:relative; left: 0px; top: 0px; margin: 0px auto; padding: 15px 15px "
@@ -116,13 +134,13 @@ void TestNewsCard::shouldBuildCardWithPicture()
 
 void TestNewsCard::shouldBuildCardWithoutPicture()
 {
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     item.remove(QStringLiteral("ZELTON_OBRAZEK"))
         .set(QStringLiteral("ZELTON_TIME"), QStringLiteral("00:00"))
         .set(QStringLiteral("ZELTON_DATE_DO"), QStringLiteral("0000-00-00"));
     RecordingWindow window;
     ItemWalk walk = czechWalk();
-    NewsCardStep(item.element(), settingsFor(QStringLiteral("16"), 1), window, walk);
+    stepAndShow(item.element(), settingsFor(QStringLiteral("16"), 1), window, walk);
 
     const QString expected = QStringLiteral(
         "<div style=\"position:relative; left: 0px; top: 0px; margin: 0px auto; padding: 15px 15px "
@@ -140,18 +158,18 @@ void TestNewsCard::shouldBuildCardWithoutPicture()
 
 void TestNewsCard::shouldAppendCardsInItemOrder()
 {
-    FeedElement first = sportItem();
+    FeedItem first = sportItem();
     first.set(QStringLiteral("ZELTON_TEXT"), QStringLiteral("first"));
-    FeedElement second = sportItem();
+    FeedItem second = sportItem();
     second.set(QStringLiteral("ZELTON_TEXT"), QStringLiteral("second"))
         .set(QStringLiteral("ZELTON_FIRMA"), QStringLiteral("Druhý"))
         .set(QStringLiteral("ZELTON_BACKGROUNG"), QStringLiteral("010203"));
     RecordingWindow window;
     ItemWalk walk = czechWalk();
     const CardSettings settings = settingsFor(QStringLiteral("12"), 0);
-    NewsCardStep(first.element(), settings, window, walk);
+    stepAndShow(first.element(), settings, window, walk);
     const QString firstCard = walk.cardsHtml;
-    NewsCardStep(second.element(), settings, window, walk);
+    stepAndShow(second.element(), settings, window, walk);
 
     QVERIFY(walk.cardsHtml.startsWith(firstCard));
     QVERIFY(walk.cardsHtml.indexOf(QStringLiteral("second"), firstCard.size()) > 0);
@@ -200,7 +218,7 @@ void TestNewsCard::shouldStyleCardBoxByAppearance()
     QFETCH(QString, box);
     RecordingWindow window;
     ItemWalk walk = czechWalk();
-    NewsCardStep(sportItem().element(), settingsFor(QStringLiteral("12"), style), window, walk);
+    stepAndShow(sportItem().element(), settingsFor(QStringLiteral("12"), style), window, walk);
 
     // The box ends right where the group label begins.
     const QString label = QStringLiteral("<div NOWRAP");
@@ -211,7 +229,7 @@ void TestNewsCard::shouldLeaveFontSizePositionsEmptyWithoutFontSize()
 {
     RecordingWindow window;
     ItemWalk walk = czechWalk();
-    NewsCardStep(sportItem().element(), settingsFor(QString(), 0), window, walk);
+    stepAndShow(sportItem().element(), settingsFor(QString(), 0), window, walk);
 
     const QString &html = walk.cardsHtml;
     QVERIFY(html.contains(QStringLiteral("font-size: px; letter-spacing")));
@@ -308,11 +326,11 @@ void TestNewsCard::shouldSizePictureBox()
 
 void TestNewsCard::shouldKeepSpacingTextAsWrittenInPictureBlock()
 {
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     item.set(QStringLiteral("ZELTON_OBRAZEK_PADDING"), QStringLiteral("ab"));
     RecordingWindow window;
     ItemWalk walk = czechWalk();
-    NewsCardStep(item.element(), settingsFor(QStringLiteral("12"), 0), window, walk);
+    stepAndShow(item.element(), settingsFor(QStringLiteral("12"), 0), window, walk);
 
     QVERIFY(walk.cardsHtml.contains(QStringLiteral(
         "<div style=\"min-width:110px; min-height:110px;\">"
@@ -328,7 +346,7 @@ void TestNewsCard::shouldUpdateWindowAndGroupsButAddNoCardForFilteredItem()
     walk.cardsHtml = QStringLiteral("<p>earlier card</p>");
     walk.groups.add(QStringLiteral("Kultura"));
 
-    NewsCardStep(sportItem().element(), settingsFor(QStringLiteral("12"), 0, 1, QStringLiteral("Kultura")),
+    stepAndShow(sportItem().element(), settingsFor(QStringLiteral("12"), 0, 1, QStringLiteral("Kultura")),
                  window, walk);
 
     QCOMPARE(walk.cardsHtml, QStringLiteral("<p>earlier card</p>"));
@@ -338,7 +356,9 @@ void TestNewsCard::shouldUpdateWindowAndGroupsButAddNoCardForFilteredItem()
     QCOMPARE(walk.groups.entries(), (QStringList{QStringLiteral("Kultura"), QStringLiteral("Sport")}));
 }
 
-void TestNewsCard::shouldMatchGroupFilterExactly_data()
+// The rule itself is tested with the group filter; here only that the step asks it with
+// the item's group as read.
+void TestNewsCard::shouldCardOnlyItemsPassingGroupFilter_data()
 {
     QTest::addColumn<int>("groupIndex");
     QTest::addColumn<QString>("groupText");
@@ -348,23 +368,19 @@ void TestNewsCard::shouldMatchGroupFilterExactly_data()
     QTest::newRow("all entry") << 0 << "Vše" << "Sport" << true;
     QTest::newRow("same group") << 2 << "Sport" << "Sport" << true;
     QTest::newRow("other letter case") << 2 << "sport" << "Sport" << false;
-    QTest::newRow("trailing blank") << 2 << "Sport" << "Sport " << false;
-    QTest::newRow("empty entry, empty group") << 1 << "" << "" << true;
-    QTest::newRow("empty entry, some group") << 1 << "" << "Sport" << false;
-    QTest::newRow("feed group named like the all entry") << 1 << "Vše" << "Sport" << false;
 }
 
-void TestNewsCard::shouldMatchGroupFilterExactly()
+void TestNewsCard::shouldCardOnlyItemsPassingGroupFilter()
 {
     QFETCH(int, groupIndex);
     QFETCH(QString, groupText);
     QFETCH(QString, group);
     QFETCH(bool, carded);
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     item.set(QStringLiteral("ZELTON_SKUPINA_POPIS"), group);
     RecordingWindow window;
     ItemWalk walk = czechWalk();
-    NewsCardStep(item.element(), settingsFor(QStringLiteral("12"), 0, groupIndex, groupText), window,
+    stepAndShow(item.element(), settingsFor(QStringLiteral("12"), 0, groupIndex, groupText), window,
                  walk);
     QCOMPARE(!walk.cardsHtml.isEmpty(), carded);
 }
@@ -390,7 +406,7 @@ void TestNewsCard::shouldFailItemOnBadBackground()
     QFETCH(bool, missing);
     QFETCH(QString, background);
     QFETCH(int, groupIndex);
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     if (missing)
         item.remove(QStringLiteral("ZELTON_BACKGROUNG"));
     else
@@ -399,7 +415,7 @@ void TestNewsCard::shouldFailItemOnBadBackground()
     ItemWalk walk = czechWalk();
 
     QVERIFY_THROWS_EXCEPTION(
-        ReaderError, NewsCardStep(item.element(),
+        ReaderError, stepAndShow(item.element(),
                                   settingsFor(QStringLiteral("12"), 0, groupIndex, QStringLiteral("Kultura")),
                                   window, walk));
     // The reads before the colour conversion have taken effect; the colour has not.
@@ -429,7 +445,7 @@ void TestNewsCard::shouldReadShownItemChildrenOnlyForShownItems()
 {
     QFETCH(QString, child);
     QFETCH(bool, readForFilteredItem);
-    FeedElement item = sportItem();
+    FeedItem item = sportItem();
     item.setUnreadable(child);
     RecordingWindow window;
     ItemWalk walk = czechWalk();
@@ -437,12 +453,12 @@ void TestNewsCard::shouldReadShownItemChildrenOnlyForShownItems()
     // The filter compares the group as read, so the filtered case picks a group the item lacks.
     const CardSettings filtered = settingsFor(QStringLiteral("12"), 0, 1, QStringLiteral("Jiná"));
     if (readForFilteredItem)
-        QVERIFY_THROWS_EXCEPTION(ReaderError, NewsCardStep(item.element(), filtered, window, walk));
+        QVERIFY_THROWS_EXCEPTION(ReaderError, stepAndShow(item.element(), filtered, window, walk));
     else
-        NewsCardStep(item.element(), filtered, window, walk);
+        stepAndShow(item.element(), filtered, window, walk);
     QVERIFY(walk.cardsHtml.isEmpty());
 
-    QVERIFY_THROWS_EXCEPTION(ReaderError, NewsCardStep(item.element(), settingsFor(QStringLiteral("12"), 0),
+    QVERIFY_THROWS_EXCEPTION(ReaderError, stepAndShow(item.element(), settingsFor(QStringLiteral("12"), 0),
                                                        window, walk));
     QVERIFY(walk.cardsHtml.isEmpty());
 }

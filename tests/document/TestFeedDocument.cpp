@@ -1,6 +1,6 @@
 #include "common/ReaderError.h"
 #include "common/Texts.h"
-#include "feed/FeedDocument.h"
+#include "document/FeedDocument.h"
 
 #include <QStringEncoder>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "view/Colors.h"
+#include "render/Colors.h"
 
 #include "common/ReaderError.h"
 #include "common/Texts.h"

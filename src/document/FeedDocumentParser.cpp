@@ -1,4 +1,4 @@
-#include "feed/FeedDocumentParser.h"
+#include "document/FeedDocumentParser.h"
 
 #include "common/ReaderError.h"
 #include "common/Texts.h"

@@ -1,7 +1,7 @@
-#include "feed/FeedDocument.h"
+#include "document/FeedDocument.h"
 
 #include "common/ReaderError.h"
-#include "feed/FeedDocumentParser.h"
+#include "document/FeedDocumentParser.h"
 
 #include <QDomProcessingInstruction>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "common/ReaderError.h"
-#include "view/Colors.h"
+#include "render/Colors.h"
 
 #include <QtTest>
 
