@@ -1,5 +1,8 @@
 #include "feed/FeedDownload.h"
 
+#include "common/AtomicSave.h"
+#include "common/HexDigit.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -9,7 +12,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <cctype>
 #include <memory>
 
 namespace {
@@ -22,7 +24,7 @@ QUrl wireUrl(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
     const auto isHex = [&](qsizetype i) {
-        return i < utf8.size() && std::isxdigit(static_cast<unsigned char>(utf8[i]));
+        return i < utf8.size() && hexDigitValue(static_cast<unsigned char>(utf8[i])) >= 0;
     };
     QByteArray encoded;
     for (qsizetype i = 0; i < utf8.size(); ++i) {
@@ -101,7 +103,7 @@ public:
             loop.exec();
 
         const bool ok = !m_failed && store() && m_reply->error() == QNetworkReply::NoError
-                        && isSuccessStatus(*m_reply) && m_file.flush() && m_file.commit();
+                        && isSuccessStatus(*m_reply) && commitSaveFile(m_file);
         m_reply = nullptr;
         return ok;
     }

@@ -1,8 +1,9 @@
 #include "settings/IniFile.h"
 
+#include "common/AtomicSave.h"
+
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 #include <QStringView>
 
 #include <utility>
@@ -195,13 +196,5 @@ bool IniFile::setValue(const QString &section, const QString &key, const QString
             lines.insert(after + 1 + i, added[i]);
     }
 
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray out = joinLines(lines);
-    // commit() of Qt 6.4 ignores a failed flush of its buffer and would put a cut-short
-    // file in place, so the flush is checked here. An uncommitted copy is thrown away.
-    if (file.write(out) != out.size() || !file.flush())
-        return false;
-    return file.commit();
+    return saveFileAtomically(m_path, joinLines(lines));
 }

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <optional>
-
 // The reader's settings: one section of an INI file beside the executable.
 // Nothing is cached: every read looks at the file, and every write has replaced the
 // file on disk before it returns.
@@ -27,6 +25,3 @@ public:
 private:
     QString m_path;
 };
-
-// The number rules of ReadInteger, on their own.
-std::optional<int> parseSettingsInteger(const QString &text);
