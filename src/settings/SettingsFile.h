@@ -15,6 +15,7 @@ public:
     // The key's text; `fallback` when the key is missing. A key present with an empty
     // value reads as the empty text. At most 2047 characters are returned.
     QString ReadString(const QString &key, const QString &fallback) const;
+    // A line break in `value` is stored as a blank (see IniFile::setValue).
     // Throws ReaderError("Unable to write to <path>") when the file cannot be written.
     void WriteString(const QString &key, const QString &value);
 
@@ -25,3 +26,8 @@ public:
 private:
     QString m_path;
 };
+
+// Removes the copies that atomic writes interrupted by a crash or a kill left beside the
+// settings file: files named like it plus "." and six letters or digits, as QSaveFile
+// names them. Called once at start-up, before the first read; returns how many went.
+int removeStaleSettingsCopies(const QString &settingsPath);
