@@ -38,6 +38,8 @@ QUrl wireUrl(const QString &text)
     return QUrl::fromEncoded(encoded, QUrl::TolerantMode);
 }
 
+constexpr qint64 ReadBufferBytes = 256 * 1024;
+
 bool isSuccessStatus(const QNetworkReply &reply)
 {
     const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -78,6 +80,9 @@ public:
 
         const std::unique_ptr<QNetworkReply> reply(manager.get(request));
         m_reply = reply.get();
+        // Without a bound the network thread reads the whole body ahead of us, whatever
+        // its size; bounded, it waits until store() has taken what it holds.
+        m_reply->setReadBufferSize(ReadBufferBytes);
         const auto fail = [this] {
             m_failed = true;
             m_reply->abort();
