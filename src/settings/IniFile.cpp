@@ -188,19 +188,22 @@ bool IniFile::setValue(const QString &section, const QString &key, const QString
         return false;
 
     QList<Line> lines = splitLines(*bytes);
-    const QByteArray end = lineEndOf(lines);
     const Found found = find(lines, section, key);
 
     if (found.key >= 0) {
         // The key keeps the spelling it has in the file; its old line end stays too.
         lines[found.key].text = keyLine(lines[found.key])->first.toUtf8() + '=' + oneLine(text);
     } else {
+        const qsizetype after = found.section >= 0 ? found.lastContent : lines.size() - 1;
+        // New lines end as the line they follow did: with another end, a lone CR put before
+        // a line that starts with LF would join the two into one CR LF and swallow that line.
+        const QByteArray end = after >= 0 && !lines[after].end.isEmpty() ? lines[after].end
+                                                                          : lineEndOf(lines);
         QList<Line> added;
         if (found.section < 0)
             added.append({'[' + oneLine(section) + ']', end});
         added.append({oneLine(key) + '=' + oneLine(text), end});
 
-        const qsizetype after = found.section >= 0 ? found.lastContent : lines.size() - 1;
         if (after >= 0 && lines[after].end.isEmpty())
             lines[after].end = end;
         for (qsizetype i = 0; i < added.size(); ++i)

@@ -428,6 +428,10 @@ void TestSettingsFile::shouldEndLinesAtEveryLineEnd_data()
     QTest::newRow("lone CR, no end at the end")
         << QByteArray("[ZELTON_INFO_READER]\rID=demo") << SettingsKeys::Group
         << QByteArray("[ZELTON_INFO_READER]\rID=demo\rSkupina=new\r");
+    // Found by fuzzing: a lone CR before the blank line's LF would read as one CR LF.
+    QTest::newRow("key added before a blank LF line in a CR file")
+        << QByteArray("[ZELTON_INFO_READER]\rID=demo\n\n[Other]\rk=1\r") << SettingsKeys::Group
+        << QByteArray("[ZELTON_INFO_READER]\rID=demo\nSkupina=new\n\n[Other]\rk=1\r");
     QTest::newRow("mixed ends each kept")
         << QByteArray("[ZELTON_INFO_READER]\r\nID=demo\rSkupina=old\nLeft=5\r\n") << SettingsKeys::Group
         << QByteArray("[ZELTON_INFO_READER]\r\nID=demo\rSkupina=new\nLeft=5\r\n");
