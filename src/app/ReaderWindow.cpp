@@ -188,6 +188,7 @@ void ReaderWindow::FormCreate()
 
     // Without the browser emulation value the reader still works: say so and go on.
     guarded([] { ZapisDoRegistru(); });
+    removeStaleSettingsCopies(m_settings.path());
 
     guarded([this] {
         m_state.organizationId = m_settings.ReadString(SettingsKeys::Id, QString());

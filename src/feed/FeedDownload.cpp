@@ -1,5 +1,8 @@
 #include "feed/FeedDownload.h"
 
+#include "common/AtomicSave.h"
+#include "common/HexDigit.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -9,7 +12,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <cctype>
 #include <memory>
 
 namespace {
@@ -22,7 +24,7 @@ QUrl wireUrl(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
     const auto isHex = [&](qsizetype i) {
-        return i < utf8.size() && std::isxdigit(static_cast<unsigned char>(utf8[i]));
+        return i < utf8.size() && hexDigitValue(static_cast<unsigned char>(utf8[i])) >= 0;
     };
     QByteArray encoded;
     for (qsizetype i = 0; i < utf8.size(); ++i) {
@@ -35,6 +37,8 @@ QUrl wireUrl(const QString &text)
     }
     return QUrl::fromEncoded(encoded, QUrl::TolerantMode);
 }
+
+constexpr qint64 ReadBufferBytes = 256 * 1024;
 
 bool isSuccessStatus(const QNetworkReply &reply)
 {
@@ -76,6 +80,9 @@ public:
 
         const std::unique_ptr<QNetworkReply> reply(manager.get(request));
         m_reply = reply.get();
+        // Without a bound the network thread reads the whole body ahead of us, whatever
+        // its size; bounded, it waits until store() has taken what it holds.
+        m_reply->setReadBufferSize(ReadBufferBytes);
         const auto fail = [this] {
             m_failed = true;
             m_reply->abort();
@@ -101,7 +108,7 @@ public:
             loop.exec();
 
         const bool ok = !m_failed && store() && m_reply->error() == QNetworkReply::NoError
-                        && isSuccessStatus(*m_reply) && m_file.flush() && m_file.commit();
+                        && isSuccessStatus(*m_reply) && commitSaveFile(m_file);
         m_reply = nullptr;
         return ok;
     }

@@ -1,5 +1,6 @@
 #include "feed/FeedFiles.h"
 
+#include "common/AtomicSave.h"
 #include "common/ReaderError.h"
 #include "common/Texts.h"
 #include "feed/FeedDownload.h"
@@ -87,9 +88,8 @@ void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
         if (target.write(buffer, count) != count)
             return;  // the unfinished copy is discarded with `target`
     }
-    // This Qt's commit() can rename a file whose last flush failed: flush first.
-    if (count == 0 && target.flush())
-        target.commit();
+    if (count == 0)
+        commitSaveFile(target);
 }
 
 std::optional<QString> DeleteTempFeed(const QString &tempFeedPath)

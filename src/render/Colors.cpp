@@ -1,21 +1,10 @@
 #include "render/Colors.h"
 
+#include "common/HexDigit.h"
 #include "common/ReaderError.h"
 #include "common/Texts.h"
 
 namespace {
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
 
 // One colour part: characters `from` and `from + 1`, fewer when the text ends sooner.
 // The colours come only from feed tags, so a bad one is reported as a bad tag.
@@ -26,7 +15,7 @@ quint32 colorPart(const QString &sColor, qsizetype from)
         throw ReaderError(Texts::BadTag);
     quint32 value = 0;
     for (const QChar c : piece) {
-        const int digit = hexDigit(c);
+        const int digit = hexDigitValue(c.unicode());
         if (digit < 0)
             throw ReaderError(Texts::BadTag);
         value = value * 16 + quint32(digit);

@@ -1,10 +1,10 @@
 #include "render/NewsCard.h"
 
+#include "common/WholeNumber.h"
 #include "document/FeedDocument.h"
 #include "render/HtmlPieces.h"
 #include "render/Colors.h"
 
-#include <limits>
 #include <optional>
 
 namespace {
@@ -13,56 +13,10 @@ const QString NoTime = QStringLiteral("00:00");
 const QString NoDate = QStringLiteral("0000-00-00");
 constexpr int FallbackBoxSide = 110;
 
-// A whole-number text as the feed's producers write it: leading blanks, an optional sign,
-// then decimal digits or a "$", "x" or "0x" prefix with hexadecimal digits; nothing after.
-// Decimal values must fit a signed 32-bit number; hexadecimal ones fill 32 bits and wrap.
+// The feed writes its whole numbers by the same rule as the settings file.
 std::optional<int> toWholeNumber(const QString &text)
 {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && text.at(i) == u' ')
-        ++i;
-    bool negative = false;
-    if (i < n && (text.at(i) == u'+' || text.at(i) == u'-')) {
-        negative = text.at(i) == u'-';
-        ++i;
-    }
-    int base = 10;
-    if (i < n && text.at(i) == u'$') {
-        base = 16;
-        ++i;
-    } else if (i < n && (text.at(i) == u'x' || text.at(i) == u'X')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < n && text.at(i) == u'0'
-               && (text.at(i + 1) == u'x' || text.at(i + 1) == u'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i == n)
-        return std::nullopt;
-
-    const quint64 limit = base == 10
-        ? quint64(std::numeric_limits<qint32>::max()) + (negative ? 1 : 0)
-        : quint64(std::numeric_limits<quint32>::max());
-    quint64 value = 0;
-    for (; i < n; ++i) {
-        const char16_t c = text.at(i).unicode();
-        int d = -1;
-        if (c >= u'0' && c <= u'9')
-            d = c - u'0';
-        else if (base == 16 && c >= u'a' && c <= u'f')
-            d = c - u'a' + 10;
-        else if (base == 16 && c >= u'A' && c <= u'F')
-            d = c - u'A' + 10;
-        if (d < 0)
-            return std::nullopt;
-        value = value * base + quint64(d);
-        if (value > limit)
-            return std::nullopt;
-    }
-    const quint32 bits = negative ? quint32(0) - quint32(value) : quint32(value);
-    return int(qint32(bits));
+    return parseWholeNumber(text);
 }
 
 bool isShownTime(const QString &time)

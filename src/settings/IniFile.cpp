@@ -1,8 +1,9 @@
 #include "settings/IniFile.h"
 
+#include "common/AtomicSave.h"
+
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 #include <QStringView>
 
 #include <utility>
@@ -22,9 +23,10 @@ const QByteArray NewFileLineEnd = QByteArrayLiteral("\n");
 struct Line
 {
     QByteArray text;
-    QByteArray end; // "\r\n", "\n", or empty for a last line without one
+    QByteArray end; // "\r\n", "\n", "\r", or empty for a last line without one
 };
 
+// CR LF, LF and a lone CR (old Mac files) each end a line.
 QList<Line> splitLines(QByteArray bytes)
 {
     if (bytes.startsWith(Utf8Bom))
@@ -32,19 +34,29 @@ QList<Line> splitLines(QByteArray bytes)
 
     QList<Line> lines;
     qsizetype start = 0;
-    while (start < bytes.size()) {
-        const qsizetype newline = bytes.indexOf('\n', start);
-        if (newline < 0) {
-            lines.append({bytes.mid(start), {}});
-            break;
-        }
-        qsizetype textEnd = newline;
-        if (textEnd > start && bytes.at(textEnd - 1) == '\r')
-            --textEnd;
-        lines.append({bytes.mid(start, textEnd - start), bytes.mid(textEnd, newline + 1 - textEnd)});
-        start = newline + 1;
+    const qsizetype size = bytes.size();
+    while (start < size) {
+        qsizetype textEnd = start;
+        while (textEnd < size && bytes.at(textEnd) != '\n' && bytes.at(textEnd) != '\r')
+            ++textEnd;
+        qsizetype next = textEnd;
+        if (next < size)
+            next += bytes.at(next) == '\r' && next + 1 < size && bytes.at(next + 1) == '\n' ? 2 : 1;
+        lines.append({bytes.mid(start, textEnd - start), bytes.mid(textEnd, next - textEnd)});
+        start = next;
     }
     return lines;
+}
+
+// A value goes on one line: each line break (CR LF counted once) becomes a blank, so no
+// value can start a key or a section of its own.
+QByteArray oneLine(const QString &text)
+{
+    QString flat = text;
+    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    flat.replace(u'\r', u' ');
+    flat.replace(u'\n', u' ');
+    return flat.toUtf8();
 }
 
 QByteArray joinLines(const QList<Line> &lines)
@@ -176,32 +188,27 @@ bool IniFile::setValue(const QString &section, const QString &key, const QString
         return false;
 
     QList<Line> lines = splitLines(*bytes);
-    const QByteArray end = lineEndOf(lines);
     const Found found = find(lines, section, key);
 
     if (found.key >= 0) {
         // The key keeps the spelling it has in the file; its old line end stays too.
-        lines[found.key].text = keyLine(lines[found.key])->first.toUtf8() + '=' + text.toUtf8();
+        lines[found.key].text = keyLine(lines[found.key])->first.toUtf8() + '=' + oneLine(text);
     } else {
+        const qsizetype after = found.section >= 0 ? found.lastContent : lines.size() - 1;
+        // New lines end as the line they follow did: with another end, a lone CR put before
+        // a line that starts with LF would join the two into one CR LF and swallow that line.
+        const QByteArray end = after >= 0 && !lines[after].end.isEmpty() ? lines[after].end
+                                                                          : lineEndOf(lines);
         QList<Line> added;
         if (found.section < 0)
-            added.append({'[' + section.toUtf8() + ']', end});
-        added.append({key.toUtf8() + '=' + text.toUtf8(), end});
+            added.append({'[' + oneLine(section) + ']', end});
+        added.append({oneLine(key) + '=' + oneLine(text), end});
 
-        const qsizetype after = found.section >= 0 ? found.lastContent : lines.size() - 1;
         if (after >= 0 && lines[after].end.isEmpty())
             lines[after].end = end;
         for (qsizetype i = 0; i < added.size(); ++i)
             lines.insert(after + 1 + i, added[i]);
     }
 
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray out = joinLines(lines);
-    // commit() of Qt 6.4 ignores a failed flush of its buffer and would put a cut-short
-    // file in place, so the flush is checked here. An uncommitted copy is thrown away.
-    if (file.write(out) != out.size() || !file.flush())
-        return false;
-    return file.commit();
+    return saveFileAtomically(m_path, joinLines(lines));
 }

@@ -10,8 +10,9 @@
 // as the user or the program put them there.
 //
 // Sections and keys are matched ignoring letter case, blanks around a key and its value
-// are dropped when reading, and every line a write does not touch stays byte for byte
-// as it was. Nothing is held in memory between calls.
+// are dropped when reading, CR LF, LF and a lone CR each end a line, and every line a
+// write does not touch stays byte for byte as it was, its line end included. Nothing is
+// held in memory between calls.
 class IniFile
 {
 public:
@@ -23,7 +24,8 @@ public:
     // the section or the key is missing or the file cannot be read.
     std::optional<QString> value(const QString &section, const QString &key) const;
 
-    // Stores `text` as written, adding the key, the section or the file when missing.
+    // Stores `text` as written, but on one line: each line break (CR LF, LF or CR) becomes
+    // a blank. Adds the key, the section or the file when missing.
     // The file is replaced in one step and is on disk when this returns true; on false
     // the old file is left untouched.
     bool setValue(const QString &section, const QString &key, const QString &text);

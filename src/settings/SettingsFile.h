@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <optional>
-
 // The reader's settings: one section of an INI file beside the executable.
 // Nothing is cached: every read looks at the file, and every write has replaced the
 // file on disk before it returns.
@@ -17,6 +15,7 @@ public:
     // The key's text; `fallback` when the key is missing. A key present with an empty
     // value reads as the empty text. At most 2047 characters are returned.
     QString ReadString(const QString &key, const QString &fallback) const;
+    // A line break in `value` is stored as a blank (see IniFile::setValue).
     // Throws ReaderError("Unable to write to <path>") when the file cannot be written.
     void WriteString(const QString &key, const QString &value);
 
@@ -28,5 +27,7 @@ private:
     QString m_path;
 };
 
-// The number rules of ReadInteger, on their own.
-std::optional<int> parseSettingsInteger(const QString &text);
+// Removes the copies that atomic writes interrupted by a crash or a kill left beside the
+// settings file: files named like it plus "." and six letters or digits, as QSaveFile
+// names them. Called once at start-up, before the first read; returns how many went.
+int removeStaleSettingsCopies(const QString &settingsPath);

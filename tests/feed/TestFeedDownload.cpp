@@ -20,6 +20,19 @@ Response answer(int status, const QByteArray &body)
     return response;
 }
 
+// The process's peak resident size (VmHWM), in bytes; -1 when it cannot be read.
+qint64 peakResidentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    }
+    return -1;
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -45,6 +58,7 @@ private slots:
     void shouldFailOnEndlessRedirects();
     void shouldEnforceBodyLimit_data();
     void shouldEnforceBodyLimit();
+    void shouldStopLongStreamAtLimitWithoutHoldingIt();
     void shouldFailWhenTargetFolderIsMissing();
     void shouldSendRequestTextAsGiven_data();
     void shouldSendRequestTextAsGiven();
@@ -170,24 +184,69 @@ void TestFeedDownload::shouldFailOnEndlessRedirects()
 void TestFeedDownload::shouldEnforceBodyLimit_data()
 {
     QTest::addColumn<int>("bodySize");
+    QTest::addColumn<bool>("streamed");  // without Content-Length, ended by closing
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("exactly the limit") << 1000 << true;
-    QTest::newRow("one byte over") << 1001 << false;
-    QTest::newRow("far over") << 500'000 << false;
+    QTest::newRow("exactly the limit") << 1000 << false << true;
+    QTest::newRow("one byte over") << 1001 << false << false;
+    QTest::newRow("far over") << 500'000 << false << false;
+    QTest::newRow("streamed, exactly the limit") << 1000 << true << true;
+    QTest::newRow("streamed, one byte over") << 1001 << true << false;
+    QTest::newRow("streamed, far over") << 500'000 << true << false;
 }
 
 void TestFeedDownload::shouldEnforceBodyLimit()
 {
     QFETCH(int, bodySize);
+    QFETCH(bool, streamed);
     QFETCH(bool, accepted);
-    const QByteArray body(bodySize, 'x');
-    LocalHttpServer server([&](const QByteArray &) { return answer(200, body); });
+    Response response = answer(200, QByteArray(bodySize, 'x'));
+    if (streamed) {
+        response.mode = Response::Mode::Stream;
+        response.body = QByteArray(100, 'x');
+        response.streamBytes = bodySize;
+    }
+    LocalHttpServer server([&](const QByteArray &) { return response; });
     DownloadLimits limits;
     limits.maxBytes = 1000;
 
     QCOMPARE(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits), accepted);
     QCOMPARE(QFile::exists(m_target), accepted);
     QCOMPARE(folderEntries().size(), accepted ? 1 : 0);
+    if (accepted)
+        QCOMPARE(readAll(m_target), QByteArray(bodySize, 'x'));
+}
+
+void TestFeedDownload::shouldStopLongStreamAtLimitWithoutHoldingIt()
+{
+#ifdef Q_OS_LINUX
+    constexpr qint64 MiB = 1024 * 1024;
+    Response response;
+    response.mode = Response::Mode::Stream;
+    response.streamBytes = 100 * MiB;
+    LocalHttpServer server([&](const QByteArray &) { return response; });
+    const DownloadLimits limits;  // the reader's own 64 MiB
+    QCOMPARE(limits.maxBytes, 64 * MiB);
+
+    // Writing 5 to clear_refs starts the peak resident size afresh from the current one.
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    QVERIFY(clear.open(QIODevice::WriteOnly));
+    QCOMPARE(clear.write("5"), 1);
+    clear.close();
+    const qint64 before = peakResidentBytes();
+    QVERIFY(before > 0);
+
+    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits));
+
+    const qint64 growth = peakResidentBytes() - before;
+    qInfo("peak grew by %lld KiB, %lld KiB sent", growth / 1024, server.streamedBytes() / 1024);
+    QVERIFY2(growth < 16 * MiB, qPrintable(QStringLiteral("peak grew by %1 MiB").arg(growth / MiB)));
+    // The transfer was cut off soon after the limit, not read to its end.
+    QVERIFY2(server.streamedBytes() < 90 * MiB,
+             qPrintable(QStringLiteral("%1 MiB sent").arg(server.streamedBytes() / MiB)));
+    QVERIFY(folderEntries().isEmpty());
+#else
+    QSKIP("The peak resident size is read from Linux's /proc");
+#endif
 }
 
 void TestFeedDownload::shouldFailWhenTargetFolderIsMissing()

@@ -252,6 +252,27 @@ private slots:
         QCOMPARE(f.settings.ReadString(SettingsKeys::Group, {}), QStringLiteral("Kultura"));
     }
 
+    // A group name comes from the feed; stored, its line break must not start a key.
+    void shouldStoreChosenGroupWithLineBreakOnOneLine()
+    {
+        Fixture f(feed(item("Spolek", "Sport&#10;ID=other", "text") + Info));
+        f.settings.WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        f.cycle.NactiXML();
+        const QString hostile = QStringLiteral("Sport\nID=other");
+        QVERIFY(f.host.groupEntries.contains(hostile));
+
+        // The user chooses that group; the next cycle stores it.
+        f.state.firstLoad = false;
+        f.host.groupSelected = int(f.host.groupEntries.indexOf(hostile));
+        f.cycle.NactiXML();
+
+        QCOMPARE(f.host.pages.size(), 2);
+        QCOMPARE(f.settings.ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport ID=other"));
+        QCOMPARE(f.settings.ReadString(SettingsKeys::Id, {}), QStringLiteral("demo"));
+        QCOMPARE(readFile(f.paths.settingsFile()),
+                 QByteArray("[ZELTON_INFO_READER]\nID=demo\nSkupina=Sport ID=other\nFontSize=4\nVzhled=1\n"));
+    }
+
     void shouldFailWithoutConnectionAndOfflineCopy()
     {
         Fixture f(GoodFeed, 404);

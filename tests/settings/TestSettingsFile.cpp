@@ -69,8 +69,6 @@ private slots:
     void init();
     void cleanup();
 
-    void shouldParseWholeNumbers_data();
-    void shouldParseWholeNumbers();
     void shouldReadIntegerOrFallBack();
     void shouldStoreWholeNumbersAsDecimalText_data();
     void shouldStoreWholeNumbersAsDecimalText();
@@ -86,6 +84,13 @@ private slots:
 
     void shouldChangeOnlyTheWrittenKey_data();
     void shouldChangeOnlyTheWrittenKey();
+
+    void shouldStoreLineBreaksAsBlanks_data();
+    void shouldStoreLineBreaksAsBlanks();
+    void shouldEndLinesAtEveryLineEnd_data();
+    void shouldEndLinesAtEveryLineEnd();
+
+    void shouldRemoveStaleCopiesOnly();
 
     void shouldReportFullPathWhenWriteFails_data();
     void shouldReportFullPathWhenWriteFails();
@@ -126,88 +131,6 @@ QByteArray TestSettingsFile::fileBytes() const
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
-}
-
-void TestSettingsFile::shouldParseWholeNumbers_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("isNumber");
-    QTest::addColumn<int>("value");
-
-    const auto number = [](const char *text, int value) {
-        QTest::newRow(text) << QString::fromUtf8(text) << true << value;
-    };
-    const auto notNumber = [](const char *name, const char *text) {
-        QTest::newRow(name) << QString::fromUtf8(text) << false << 0;
-    };
-
-    number("32", 32);
-    number("+32", 32);
-    number("-32", -32);
-    number("  32", 32);
-    number("\t32", 32);
-    number("0", 0);
-    number("-0", 0);
-    number("0032", 32);
-    number("2147483647", INT_MAX);
-    number("-2147483648", INT_MIN);
-    number("0x20", 32);
-    number("0X1f", 31);
-    number("$20", 32);
-    number("x20", 32);
-    number("X20", 32);
-    number("$abcDEF", 0xABCDEF);
-    number("$7FFFFFFF", INT_MAX);
-    number("$80000000", INT_MIN);
-    number("$FFFFFFFF", -1);
-    number("$000000001", 1);
-    number("$00000000FFFFFFFF", -1);
-    number("-$20", -32);
-    number("+0x20", 32);
-    number("-$FFFFFFFF", 1);
-    number("-$80000000", INT_MIN);
-    number("  -x10", -16);
-
-    notNumber("2147483648", "2147483648");
-    notNumber("-2147483649", "-2147483649");
-    notNumber("huge decimal", "99999999999999999999");
-    notNumber("$100000000", "$100000000");
-    notNumber("abc", "abc");
-    notNumber("3.5", "3.5");
-    notNumber("1e3", "1e3");
-    notNumber("sign alone -", "-");
-    notNumber("sign alone +", "+");
-    notNumber("two signs", "--5");
-    notNumber("prefix alone $", "$");
-    notNumber("prefix alone 0x", "0x");
-    notNumber("prefix alone x", "x");
-    notNumber("sign and prefix alone", "-$");
-    notNumber("empty", "");
-    notNumber("blanks only", "   ");
-    notNumber("trailing blank", "32 ");
-    notNumber("blank inside", "3 2");
-    notNumber("blank after sign", "- 32");
-    notNumber("blank after prefix", "$ 20");
-    notNumber("sign after prefix", "$-20");
-    notNumber("double prefix", "0x$20");
-    notNumber("hex digit in decimal", "12a");
-    notNumber("non-hex after prefix", "0x2g");
-    notNumber("hex suffix", "20h");
-    notNumber("thousands separator", "1,000");
-    notNumber("non-ASCII digits", "\xD9\xA3\xD9\xA2"); // Arabic-Indic 3 and 2
-    notNumber("full-width digits", "\xEF\xBC\x93\xEF\xBC\x92");
-}
-
-void TestSettingsFile::shouldParseWholeNumbers()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, isNumber);
-    QFETCH(int, value);
-
-    const std::optional<int> parsed = parseSettingsInteger(text);
-    QCOMPARE(parsed.has_value(), isNumber);
-    if (isNumber)
-        QCOMPARE(*parsed, value);
 }
 
 void TestSettingsFile::shouldReadIntegerOrFallBack()
@@ -452,6 +375,136 @@ void TestSettingsFile::shouldChangeOnlyTheWrittenKey()
     SettingsFile(settingsPath()).WriteString(key, value);
 
     QCOMPARE(fileBytes(), after);
+}
+
+void TestSettingsFile::shouldStoreLineBreaksAsBlanks_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("stored");
+
+    QTest::newRow("LF adding a key") << QStringLiteral("Sport\nID=other") << QStringLiteral("Sport ID=other");
+    QTest::newRow("CR LF counted once") << QStringLiteral("a\r\nID=x") << QStringLiteral("a ID=x");
+    QTest::newRow("lone CR") << QStringLiteral("a\rID=x") << QStringLiteral("a ID=x");
+    QTest::newRow("LF then CR are two") << QStringLiteral("a\n\rb") << QStringLiteral("a  b");
+    QTest::newRow("two CR LF") << QStringLiteral("a\r\n\r\nb") << QStringLiteral("a  b");
+    QTest::newRow("adding a section") << QStringLiteral("x\n[Other]\nk=v") << QStringLiteral("x [Other] k=v");
+    QTest::newRow("break at the end") << QStringLiteral("Sport\n") << QStringLiteral("Sport");
+    QTest::newRow("only breaks") << QStringLiteral("\r\n\n\r") << QString();
+}
+
+void TestSettingsFile::shouldStoreLineBreaksAsBlanks()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, stored);
+
+    const QByteArray before = "[ZELTON_INFO_READER]\nID=demo\nSkupina=old\nLeft=5\n";
+    writeFile(before);
+    SettingsFile settings(settingsPath());
+    settings.WriteString(SettingsKeys::Group, value);
+    // A new key takes the same way as a changed one.
+    settings.WriteString(SettingsKeys::Style, value);
+
+    QCOMPARE(settings.ReadString(SettingsKeys::Group, QStringLiteral("fallback")), stored);
+    QCOMPARE(settings.ReadString(SettingsKeys::Style, QStringLiteral("fallback")), stored);
+    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QStringLiteral("demo"));
+    QString flat = value;
+    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    QCOMPARE(fileBytes(), QByteArray(before).replace("Skupina=old", "Skupina=" + flat.toUtf8())
+                              + "Vzhled=" + flat.toUtf8() + '\n');
+}
+
+void TestSettingsFile::shouldEndLinesAtEveryLineEnd_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("after"); // with the key set to "new"
+
+    QTest::newRow("lone CR, key changed")
+        << QByteArray("[ZELTON_INFO_READER]\rID=demo\rLeft=5\r") << SettingsKeys::Id
+        << QByteArray("[ZELTON_INFO_READER]\rID=new\rLeft=5\r");
+    QTest::newRow("lone CR, key added")
+        << QByteArray("[ZELTON_INFO_READER]\rID=demo\rLeft=5\r[Other]\rk=1\r") << SettingsKeys::Group
+        << QByteArray("[ZELTON_INFO_READER]\rID=demo\rLeft=5\rSkupina=new\r[Other]\rk=1\r");
+    QTest::newRow("lone CR, no end at the end")
+        << QByteArray("[ZELTON_INFO_READER]\rID=demo") << SettingsKeys::Group
+        << QByteArray("[ZELTON_INFO_READER]\rID=demo\rSkupina=new\r");
+    // Found by fuzzing: a lone CR before the blank line's LF would read as one CR LF.
+    QTest::newRow("key added before a blank LF line in a CR file")
+        << QByteArray("[ZELTON_INFO_READER]\rID=demo\n\n[Other]\rk=1\r") << SettingsKeys::Group
+        << QByteArray("[ZELTON_INFO_READER]\rID=demo\nSkupina=new\n\n[Other]\rk=1\r");
+    QTest::newRow("mixed ends each kept")
+        << QByteArray("[ZELTON_INFO_READER]\r\nID=demo\rSkupina=old\nLeft=5\r\n") << SettingsKeys::Group
+        << QByteArray("[ZELTON_INFO_READER]\r\nID=demo\rSkupina=new\nLeft=5\r\n");
+    QTest::newRow("LF CR is two ends")
+        << QByteArray("[ZELTON_INFO_READER]\n\rID=demo\n\r") << SettingsKeys::Id
+        << QByteArray("[ZELTON_INFO_READER]\n\rID=new\n\r");
+    QTest::newRow("empty lines of lone CR")
+        << QByteArray("[Other]\r\r[ZELTON_INFO_READER]\r\rID=demo\r") << SettingsKeys::Id
+        << QByteArray("[Other]\r\r[ZELTON_INFO_READER]\r\rID=new\r");
+}
+
+void TestSettingsFile::shouldEndLinesAtEveryLineEnd()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, key);
+    QFETCH(QByteArray, after);
+
+    writeFile(before);
+    SettingsFile settings(settingsPath());
+    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QStringLiteral("demo"));
+    if (before.contains("Left=5"))
+        QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 10), 5);
+
+    settings.WriteString(key, QStringLiteral("new"));
+
+    QCOMPARE(fileBytes(), after);
+    QCOMPARE(settings.ReadString(key, QString()), QStringLiteral("new"));
+}
+
+void TestSettingsFile::shouldRemoveStaleCopiesOnly()
+{
+    writeFile("[ZELTON_INFO_READER]\nID=demo\n");
+    const QDir dir(m_dir->path());
+    const auto touch = [&](const QString &name) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[ZELTON_INFO_READER]\nID=half");
+    };
+
+    // A copy named by Qt's own temporary file engine, as an interrupted atomic write leaves it.
+    QTemporaryFile leftover(settingsPath());
+    leftover.setAutoRemove(false);
+    QVERIFY(leftover.open());
+    leftover.close();
+    const QString leftoverName = QFileInfo(leftover.fileName()).fileName();
+    QVERIFY(leftoverName != QStringLiteral("Settings.ini"));
+    QVERIFY(leftoverName.startsWith(QStringLiteral("Settings.ini.")));
+
+    touch(QStringLiteral("Settings.ini.AbC123"));
+    QStringList kept{QStringLiteral("Other.ini.AbC123"),  QStringLiteral("Settings.ini"),
+                     QStringLiteral("Settings.ini.AbC12"), QStringLiteral("Settings.ini.AbC1234"),
+                     QStringLiteral("Settings.ini.Ab-123"), QStringLiteral("Settings.ini.bak"),
+                     QStringLiteral("Settings.iniXAbC123")};
+    kept.sort();
+    for (const QString &name : kept) {
+        if (name != QStringLiteral("Settings.ini"))
+            touch(name);
+    }
+    // The temporary feed files of failed cycles stay, whatever their names.
+    QVERIFY(dir.mkpath(QStringLiteral("tmp")));
+    touch(QStringLiteral("tmp/Settings.ini.QwErTy"));
+    touch(QStringLiteral("tmp/000000042_2026_12_10_10_00_00_000.xml"));
+    QVERIFY(dir.mkdir(QStringLiteral("Settings.ini.Folder")));
+
+    QCOMPARE(removeStaleSettingsCopies(settingsPath()), 2);
+
+    QStringList left = dir.entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    QCOMPARE(left, kept);
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("Settings.ini.Folder"))).isDir());
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("tmp"))).entryList(QDir::Files).size(), 2);
+    QCOMPARE(fileBytes(), QByteArray("[ZELTON_INFO_READER]\nID=demo\n"));
+    QCOMPARE(removeStaleSettingsCopies(settingsPath()), 0);
 }
 
 void TestSettingsFile::shouldReportFullPathWhenWriteFails_data()

@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 #include <QThread>
 
+#include <memory>
+
 namespace {
 
 QByteArray reasonPhrase(int status)
@@ -37,6 +39,13 @@ QByteArray formatResponse(const LocalHttpServer::Response &response)
     return out + response.body;
 }
 
+// The same head without a length: a streamed body ends where the connection does.
+QByteArray formatStreamHead(LocalHttpServer::Response response)
+{
+    response.body.clear();
+    return formatResponse(response).replace("Content-Length: 0\r\n", "");
+}
+
 } // namespace
 
 struct LocalHttpServer::Private
@@ -50,6 +59,7 @@ struct LocalHttpServer::Private
 
     mutable QMutex mutex;
     QList<QByteArray> requestLines;
+    qint64 streamed = 0;
 
     // Runs `work` on the server thread and waits for it.
     template<typename Work>
@@ -89,8 +99,34 @@ struct LocalHttpServer::Private
         const Response response = handler(line);
         if (response.mode == Response::Mode::Silent)
             return;  // the socket stays open and mute until stop()
+        if (response.mode == Response::Mode::Stream) {
+            stream(socket, response);
+            return;
+        }
         socket->write(formatResponse(response));
         socket->disconnectFromHost();
+    }
+
+    // Writes the next piece only when the socket has drained, so the server never holds
+    // more than a few pieces however long the body is.
+    void stream(QTcpSocket *socket, const Response &response)
+    {
+        socket->write(formatStreamHead(response));
+        const QByteArray piece = response.body.isEmpty() ? QByteArray(64 * 1024, 'x') : response.body;
+        auto left = std::make_shared<qint64>(response.streamBytes);
+        const auto more = [this, socket, piece, left] {
+            while (*left > 0 && socket->bytesToWrite() < 4 * piece.size()) {
+                const QByteArray next = piece.first(qMin<qint64>(piece.size(), *left));
+                socket->write(next);
+                *left -= next.size();
+                QMutexLocker lock(&mutex);
+                streamed += next.size();
+            }
+            if (*left == 0 && socket->bytesToWrite() == 0)
+                socket->disconnectFromHost();
+        };
+        QObject::connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        more();
     }
 
     void closeAll()
@@ -145,6 +181,12 @@ QList<QByteArray> LocalHttpServer::requestLines() const
 {
     QMutexLocker lock(&d->mutex);
     return d->requestLines;
+}
+
+qint64 LocalHttpServer::streamedBytes() const
+{
+    QMutexLocker lock(&d->mutex);
+    return d->streamed;
 }
 
 void LocalHttpServer::stop()

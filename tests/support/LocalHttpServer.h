@@ -18,12 +18,15 @@ public:
         enum class Mode {
             Answer,  // send status, headers and body, then close
             Silent,  // accept the connection and never send anything
+            Stream,  // send status and headers without Content-Length, then `streamBytes`
+                     // of `body` repeated, as fast as the client takes them, then close
         };
         Mode mode = Mode::Answer;
         int status = 200;
         QByteArray contentType = "application/xml";
         QList<QPair<QByteArray, QByteArray>> headers;  // e.g. {"Location", "/reader/x"}
         QByteArray body;
+        qint64 streamBytes = 0;  // Stream mode only
     };
     // Gets the request line as it arrived ("GET /reader/xml.php?id=... HTTP/1.1").
     using Handler = std::function<Response(const QByteArray &requestLine)>;
@@ -36,6 +39,8 @@ public:
     QString baseUrl() const;
     // Every request line received so far, in order.
     QList<QByteArray> requestLines() const;
+    // Bytes of body that Stream answers have handed to their sockets so far.
+    qint64 streamedBytes() const;
     // Stops listening and closes open connections; later connections are refused.
     void stop();
 
