@@ -59,8 +59,8 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
     outcome.choices = choices;
     ItemWalk items;
     // Every stage fails by throwing ReaderError. Until the feed was read whole a failure
-    // ends the cycle as a failed feed; afterwards the pages are there and only the user
-    // needs to know.
+    // ends the cycle as a failed feed; after that the page is already shown, so the user
+    // only learns what failed and the refresh timer keeps running.
     try {
         outcome.offline = fetch(choices);
         open();
@@ -80,7 +80,7 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
         if (outcome.completed)
             endFailedFinish(outcome.failure);
         else
-            endFailedFeed(outcome.failure, items.look, outcome);
+            endFailedFeed(outcome, items.look);
     }
     return outcome;
 }
@@ -148,15 +148,20 @@ void RefreshCycle::finish(const CycleOutcome &outcome)
     m_host.setToolbarEnabled(true);
 }
 
-void RefreshCycle::endFailedFeed(const QString &message, const WindowLook &look, const CycleOutcome &outcome)
+void RefreshCycle::endFailedFeed(const CycleOutcome &outcome, const WindowLook &look)
 {
     // What a faulty item changed before its fault shows with the message, as it happened.
     m_host.showLook(look);
-    m_host.showMessage(message);
+    m_host.showMessage(outcome.failure);
     m_document.close();
+    AbortRefresh(outcome);
+}
+
+void RefreshCycle::AbortRefresh(const CycleOutcome &outcome)
+{
     m_host.setToolbarEnabled(true);
     // Last: closing the box activates the window again, which would restart a refresh
-    // timer that the failure had already stopped.
+    // timer that the window stops for the failed outcome.
     m_host.applyOutcome(outcome);
 }
 

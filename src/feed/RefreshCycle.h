@@ -47,8 +47,10 @@ private:
     // Shows the page, lets the window apply the outcome, removes the temporary file.
     void finish(const CycleOutcome &outcome);
     // The failure exits: before the feed was read whole, and after.
-    void endFailedFeed(const QString &message, const WindowLook &look, const CycleOutcome &outcome);
+    void endFailedFeed(const CycleOutcome &outcome, const WindowLook &look);
     void endFailedFinish(const QString &message);
+    // Gives the toolbar back and has the window stop its refresh timer.
+    void AbortRefresh(const CycleOutcome &outcome);
 
     RefreshHost &m_host;
     ReaderPaths m_paths;

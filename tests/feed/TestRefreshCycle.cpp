@@ -35,7 +35,11 @@ public:
         if (onPump)
             onPump();
     }
-    void showMessage(const QString &text) override { messages << text; }
+    void showMessage(const QString &text) override
+    {
+        messages << text;
+        captionsAtMessages << caption;
+    }
     void showError(const QString &message) override { errors << message; }
     void showPage(const QString &html) override { pages << html; }
     void applyOutcome(const CycleOutcome &outcome) override
@@ -62,6 +66,7 @@ public:
     int pumps = 0;
     std::function<void()> onPump;
     QStringList messages;
+    QStringList captionsAtMessages;  // the caption each message box appeared under
     QStringList errors;
     QStringList groupEntries{Texts::AllGroups};
     int groupSelected = 0;
@@ -255,16 +260,15 @@ private slots:
     // A group name comes from the feed; stored, its line break must not start a key.
     void shouldStoreChosenGroupWithLineBreakOnOneLine()
     {
-        Fixture f(feed(item("Spolek", "Sport&#10;ID=other", "text") + Info));
-        f.settings.WriteString(SettingsKeys::Id, QStringLiteral("demo"));
-        f.cycle.NactiXML();
         const QString hostile = QStringLiteral("Sport\nID=other");
+        Fixture f(FeedBuilder().add(item(QStringLiteral("Spolek"), hostile, QStringLiteral("text"))).add(Info).bytes());
+        f.settings.WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        f.run();
         QVERIFY(f.host.groupEntries.contains(hostile));
 
         // The user chooses that group; the next cycle stores it.
-        f.state.firstLoad = false;
         f.host.groupSelected = int(f.host.groupEntries.indexOf(hostile));
-        f.cycle.NactiXML();
+        f.run();
 
         QCOMPARE(f.host.pages.size(), 2);
         QCOMPARE(f.settings.ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport ID=other"));
@@ -358,6 +362,35 @@ private slots:
         QCOMPARE(f.host.caption, caption);
         QCOMPARE(readFile(f.paths.offlineCopy()), GoodFeed);
         QCOMPARE(f.tempFiles().size(), 1);
+    }
+
+    // Each item's caption and colour reach the window at the pump after that item; those of
+    // a failing item before its message.
+    void shouldShowEachItemsLookAtThePumpAfterIt()
+    {
+        const QByteArray body = FeedBuilder()
+                                    .add(item(QStringLiteral("První"), QStringLiteral("Sport"), QStringLiteral("a")))
+                                    .add(item(QStringLiteral("Druhý"), QStringLiteral("Sport"), QStringLiteral("b"))
+                                             .set(QStringLiteral("ZELTON_BACKGROUNG"), QStringLiteral("0A0B0C")))
+                                    .add(item(QStringLiteral("Vadný"), QStringLiteral("Sport"), {})
+                                             .setUnreadable(QStringLiteral("ZELTON_TEXT")))
+                                    .add(Info)
+                                    .bytes();
+        Fixture f(body);
+        QStringList captions;
+        QList<quint32> colors;
+        f.host.onPump = [&] {
+            captions << f.host.caption;
+            colors << f.host.toolbarColor;
+        };
+        f.run();
+
+        // Before the fetch, then after each of the two good items.
+        QCOMPARE(captions, (QStringList{QString(), QStringLiteral("První - 1.50"), QStringLiteral("Druhý - 1.50")}));
+        QCOMPARE(colors, (QList<quint32>{0xFFFFFFFF, 0x302010, 0x0C0B0A}));
+        QCOMPARE(f.host.messages, QStringList{Texts::BadTag});
+        QCOMPARE(f.host.captionsAtMessages, QStringList{QStringLiteral("Vadný - 1.50")});
+        QCOMPARE(f.host.toolbarColor, quint32(0x302010));
     }
 
     // A tick that falls due while the cycle pumps must not start a second cycle on the
