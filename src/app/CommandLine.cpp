@@ -54,9 +54,12 @@ CommandLineVerdict parseCommandLine(const QStringList &arguments, const QString 
     if (!parser.parse(arguments))
         return mistake(parser.errorText());
     if (parser.isSet(help)) {
-        // Without an application object the parser cannot know the program's name.
+        // The parser names the program after the application object, when there is one.
         QString text = parser.helpText();
-        text.replace(QStringLiteral("<executable_name>"), program);
+        const QStringList appArguments = QCoreApplication::instance() ? QCoreApplication::arguments() : QStringList();
+        const QString named = appArguments.isEmpty() ? QStringLiteral("<executable_name>") : appArguments.first();
+        if (const qsizetype at = text.indexOf(named); at >= 0 && !arguments.isEmpty())
+            text.replace(at, named.size(), arguments.first());
         return {{}, 0, text, {}};
     }
     if (parser.isSet(version))
