@@ -36,6 +36,8 @@ CommandLineVerdict parseCommandLine(const QStringList &arguments, const QString 
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(Texts::CommandLineDescription);
+    // "-platform" is then named as the option it was meant to be, not as the letter "p".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, Texts::OptionHelp);
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, Texts::OptionVersion);
     const QCommandLineOption feedBaseUrl(QStringLiteral("feed-base-url"), Texts::OptionFeedBaseUrl.arg(defaultFeedBaseUrl),

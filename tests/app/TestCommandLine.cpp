@@ -95,6 +95,7 @@ private slots:
         QTest::newRow("empty feed address") << QStringList{u"--feed-base-url="_s} << 2 << u"--feed-base-url"_s << true;
         QTest::newRow("missing value") << QStringList{u"--screenshots"_s} << 2 << u"screenshots"_s << true;
         QTest::newRow("empty folder") << QStringList{u"--screenshots="_s} << 2 << Texts::EmptyScreenshotFolder << true;
+        QTest::newRow("toolkit option") << QStringList{u"-platform"_s, u"offscreen"_s} << 2 << u"'platform'"_s << true;
         QTest::newRow("stray argument") << QStringList{u"demo"_s} << 2 << u"\"demo\""_s << true;
         QTest::newRow("mistake before help") << QStringList{u"--bogus"_s, u"--help"_s} << 2 << u"bogus"_s << true;
     }
