@@ -66,6 +66,22 @@ bool pageComplete(HtmlView *view)
     return complete;
 }
 
+// Whether the view's part of `shot` is one flat colour: a view that has not painted yet.
+// Every page of the reader has text on it.
+bool viewIsBlank(const QImage &shot, const QWidget &window, const QWidget &view)
+{
+    const qreal ratio = shot.devicePixelRatio();
+    const QRect area = QRect(view.mapTo(&window, QPoint(0, 0)) * ratio, view.size() * ratio) & shot.rect();
+    const QRgb first = shot.pixel(area.topLeft());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (shot.pixel(x, y) != first)
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 PageScreenshots::PageScreenshots(QString folder)
@@ -110,7 +126,8 @@ int PageScreenshots::take(ReaderWindow &window)
 bool PageScreenshots::waitForPaintedPage(ReaderWindow &window, const QImage &previous, QImage &shot)
 {
     // The web engine paints on its own time and tells nobody; a picture that stays the same
-    // over one step, and differs from the page before, is the new page.
+    // over one step, shows something in the view and differs from the page before is the
+    // new page.
     QElapsedTimer clock;
     clock.start();
     QImage last;
@@ -120,7 +137,7 @@ bool PageScreenshots::waitForPaintedPage(ReaderWindow &window, const QImage &pre
             || window.cycle().isRunning() || !pageComplete(window.view()))
             continue;
         const QImage current = window.grab().toImage();
-        if (current == last && current != previous) {
+        if (current == last && current != previous && !viewIsBlank(current, window, *window.view())) {
             shot = current;
             return true;
         }
