@@ -31,9 +31,8 @@ mv -f "$demo/.ZeltonReader.new" "$demo/ZeltonReader"
 if [ ! -e "$demo/Settings.ini" ]; then
   printf '[ZELTON_INFO_READER]\nID=demo\n' > "$demo/Settings.ini"
 fi
-# What the reader writes outside its folder (the browser emulation value) stays in it too.
-export XDG_CONFIG_HOME=$demo/config XDG_DATA_HOME=$demo/data XDG_CACHE_HOME=$demo/cache
 
+# A private runtime folder, which the toolkit complains about on every start without.
 runtime=${XDG_RUNTIME_DIR:-}
 if [ -z "$runtime" ] || [ ! -d "$runtime" ] || [ ! -O "$runtime" ] || [ ! -w "$runtime" ] \
    || [ "$(stat -c %a "$runtime")" != 700 ]; then
