@@ -9,6 +9,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <memory>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
