@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/PageScreenshots.h"
 #include "app/ReaderWindow.h"
 #include "app/ToolbarGlyphs.h"
 #include "view/HtmlView.h"
@@ -7,12 +9,20 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <memory>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
 int main(int argc, char *argv[])
 {
+    int exitStatus = 0;
+    const std::optional<CommandLineOptions> options =
+        readCommandLine(argc, argv, QStringLiteral(ZR_FEED_BASE_URL), exitStatus);
+    if (!options)
+        return exitStatus;
+
 #ifdef Q_OS_UNIX
     // The web engine refuses to start as root with its sandbox on; the reader's page runs
     // no script, so it can do without.
@@ -35,7 +45,12 @@ int main(int argc, char *argv[])
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTexts);
 
-    ReaderWindow window(ReaderConfig{ReaderPaths::besideExecutable(), QStringLiteral(ZR_FEED_BASE_URL), {}});
+    std::unique_ptr<PageScreenshots> screenshots;
+    if (!options->screenshotFolder.isEmpty())
+        screenshots = std::make_unique<PageScreenshots>(options->screenshotFolder);
+    ReaderWindow window(ReaderConfig{ReaderPaths::besideExecutable(), options->feedBaseUrl, {}});
+    if (screenshots)
+        return screenshots->take(window);
     window.show();
     return app.exec();
 }

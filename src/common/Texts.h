@@ -51,6 +51,50 @@ inline QString failedToSetData(const QString &valueName)
     return QStringLiteral("Failed to set data for '") + valueName + u'\'';
 }
 
+// The command line; the program's name and a colon come before each error.
+inline const QString CommandLineDescription =
+    QStringLiteral("Zobrazuje zprávy, informace a kontakty organizace z jejího XML kanálu.");
+inline const QString OptionHelp = QStringLiteral("Zobrazí tuto nápovědu.");
+inline const QString OptionVersion = QStringLiteral("Zobrazí verzi programu.");
+inline const QString OptionFeedBaseUrl =
+    QStringLiteral("Adresa serveru se zprávami: http:// nebo https:// adresa, jejíž cesta končí na "
+                   "\"/reader/\" (výchozí %1).");
+inline const QString OptionScreenshots =
+    QStringLiteral("Po prvním načtení uloží stránku zpráv, informací a kontaktů jako obrázky PNG do "
+                   "složky a skončí.");
+inline const QString ValueUrl = QStringLiteral("adresa");
+inline const QString ValueFolder = QStringLiteral("složka");
+inline QString badFeedBaseUrl(const QString &url)
+{
+    return QStringLiteral("--feed-base-url musí být http:// nebo https:// adresa, jejíž cesta končí na "
+                          "\"/reader/\", ne \"") + url + QStringLiteral("\".");
+}
+inline const QString EmptyScreenshotFolder = QStringLiteral("--screenshots potřebuje složku.");
+inline QString unexpectedArgument(const QString &argument)
+{
+    return QStringLiteral("Nečekaný argument \"") + argument + QStringLiteral("\".");
+}
+inline const QString SeeHelp = QStringLiteral(" Viz --help.");
+
+// The pictures of the pages taken by --screenshots.
+inline QString screenshotFolderFailed(const QString &path)
+{
+    return QStringLiteral("Nelze vytvořit složku pro obrázky ") + path + u'.';
+}
+inline QString screenshotSaveFailed(const QString &path)
+{
+    return QStringLiteral("Nelze uložit obrázek ") + path + u'.';
+}
+inline QString pageNotShown(const QString &fileName, int seconds)
+{
+    return QStringLiteral("Stránka pro ") + fileName + QStringLiteral(" se do ") + QString::number(seconds)
+           + QStringLiteral(" s nezobrazila.");
+}
+inline QString boxInsteadOfPage(const QString &text)
+{
+    return QStringLiteral("Místo stránky se zobrazilo okno: ") + text;
+}
+
 // The context menu of the HTML view.
 inline const QString MenuCopy = QStringLiteral("Kopírovat");
 inline const QString MenuSelectAll = QStringLiteral("Vybrat vše");
