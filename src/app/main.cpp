@@ -1,4 +1,5 @@
 #include "app/ReaderWindow.h"
+#include "app/SingleInstance.h"
 #include "app/ToolbarGlyphs.h"
 #include "view/HtmlView.h"
 
@@ -21,6 +22,9 @@ int main(int argc, char *argv[])
 #endif
     HtmlView::registerScheme();
     QApplication app(argc, argv);
+    // The user's data folder is named after the program alone (~/.local/share/ZeltonReader).
+    QCoreApplication::setApplicationName(QStringLiteral("ZeltonReader"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("cz.zelton.ZeltonReader"));
     app.setWindowIcon(applicationIcon());
 #ifndef Q_OS_WIN
     // The toolbar is laid out for Tahoma; where it is missing, a face of similar width
@@ -35,7 +39,13 @@ int main(int argc, char *argv[])
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTexts);
 
-    ReaderWindow window(ReaderConfig{ReaderPaths::besideExecutable(), QStringLiteral(ZR_FEED_BASE_URL), {}});
+    const ReaderPaths paths = ReaderPaths::forThisProgram();
+    SingleInstance instance(paths.folder());
+    if (const SingleInstance::Start start = instance.start(); start != SingleInstance::Start::First)
+        return instance.reportLaterStart(start);
+
+    ReaderWindow window(ReaderConfig{paths, QStringLiteral(ZR_FEED_BASE_URL), {}});
     window.show();
+    instance.setWindow(&window);
     return app.exec();
 }
