@@ -1,6 +1,10 @@
+#include "app/ToolbarGlyphs.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -237,6 +241,9 @@ private slots:
             QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
             QCOMPARE(image.pixelColor(size / 2, size / 8).rgb(), QColor(0, 64, 128).rgb());
             QCOMPARE(image.pixelColor(size / 2, size * 70 / 256).rgb(), QColor(Qt::white).rgb());  // the Z's top bar
+            // Pixel for pixel the window icon.
+            const QImage windowIcon = applicationIcon().pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
+            QVERIFY(image.convertToFormat(QImage::Format_ARGB32) == windowIcon);
         }
         QFile svg(m_root + QStringLiteral("/usr/share/icons/hicolor/scalable/apps/%1.svg").arg(AppId));
         QVERIFY(svg.open(QIODevice::ReadOnly));
@@ -407,7 +414,7 @@ int main(int argc, char *argv[])
         ::execvp("unshare", arguments.data());
         return 127;
     }
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     TestPackage test;
     return QTest::qExec(&test, argc, argv);
 }
