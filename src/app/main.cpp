@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/PageScreenshots.h"
 #include "app/ReaderWindow.h"
+#include "app/SingleInstance.h"
 #include "app/ToolbarGlyphs.h"
 #include "view/HtmlView.h"
 
@@ -31,6 +32,9 @@ int main(int argc, char *argv[])
 #endif
     HtmlView::registerScheme();
     QApplication app(argc, argv);
+    // The user's data folder is named after the program alone (~/.local/share/ZeltonReader).
+    QCoreApplication::setApplicationName(QStringLiteral("ZeltonReader"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("cz.zelton.ZeltonReader"));
     app.setWindowIcon(applicationIcon());
 #ifndef Q_OS_WIN
     // The toolbar is laid out for Tahoma; where it is missing, a face of similar width
@@ -45,12 +49,18 @@ int main(int argc, char *argv[])
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTexts);
 
+    const ReaderPaths paths = ReaderPaths::forThisProgram();
+    SingleInstance instance(paths.folder());
+    if (const SingleInstance::Start start = instance.start(); start != SingleInstance::Start::First)
+        return instance.reportLaterStart(start);
+
     std::unique_ptr<PageScreenshots> screenshots;
     if (!options->screenshotFolder.isEmpty())
         screenshots = std::make_unique<PageScreenshots>(options->screenshotFolder);
-    ReaderWindow window(ReaderConfig{ReaderPaths::besideExecutable(), options->feedBaseUrl, {}});
+    ReaderWindow window(ReaderConfig{paths, options->feedBaseUrl, {}});
     if (screenshots)
         return screenshots->take(window);
     window.show();
+    instance.setWindow(&window);
     return app.exec();
 }
