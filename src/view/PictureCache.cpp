@@ -1,0 +1,76 @@
+#include "PictureCache.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// Each entry is one file: the content type, a line break, then the picture's bytes.
+constexpr char EntrySuffix[] = ".picture";
+
+} // namespace
+
+PictureCache::PictureCache(const QString &folder) : PictureCache(folder, Limits{}) {}
+
+PictureCache::PictureCache(const QString &folder, Limits limits)
+    : m_folder(folder), m_limits(limits)
+{
+}
+
+QString PictureCache::fileFor(const QUrl &url) const
+{
+    // A hash of the address: any address gives a plain file name inside the folder.
+    const QByteArray hash = QCryptographicHash::hash(url.toEncoded(), QCryptographicHash::Sha256);
+    return m_folder + u'/' + QString::fromLatin1(hash.toHex()) + QLatin1String(EntrySuffix);
+}
+
+void PictureCache::store(const QUrl &url, const Picture &picture)
+{
+    const QString path = fileFor(url);
+    const QByteArray contentType = picture.contentType.simplified();
+    if (contentType.size() + 1 + picture.bytes.size() > m_limits.maxBytes || m_limits.maxEntries < 1) {
+        QFile::remove(path);
+        return;
+    }
+    if (!QDir().mkpath(m_folder))
+        return;
+    // Replaced atomically, so a crash never leaves half a picture to be shown offline.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(contentType + '\n');
+    file.write(picture.bytes);
+    if (file.flush())
+        file.commit();
+    trim();
+}
+
+std::optional<PictureCache::Picture> PictureCache::find(const QUrl &url) const
+{
+    QFile file(fileFor(url));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray entry = file.readAll();
+    const qsizetype lineEnd = entry.indexOf('\n');
+    if (lineEnd < 0)
+        return std::nullopt;
+    return Picture{entry.left(lineEnd), entry.mid(lineEnd + 1)};
+}
+
+void PictureCache::trim()
+{
+    // Newest first: what is kept is the longest run of recent pictures within both bounds.
+    const QFileInfoList entries =
+        QDir(m_folder).entryInfoList({u'*' + QLatin1String(EntrySuffix)}, QDir::Files, QDir::Time);
+    qint64 bytes = 0;
+    int count = 0;
+    for (const QFileInfo &entry : entries) {
+        bytes += entry.size();
+        ++count;
+        if (bytes > m_limits.maxBytes || count > m_limits.maxEntries)
+            QFile::remove(entry.filePath());
+    }
+}

@@ -1,0 +1,122 @@
+#include "support/LocalHttpServer.h"
+#include "support/PageScript.h"
+#include "view/HtmlView.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QByteArray pngBytes(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A server of two pictures, 5x4 and 7x3 pixels; anything else is missing.
+LocalHttpServer::Handler pictureServer()
+{
+    return [](const QByteArray &line) {
+        LocalHttpServer::Response response;
+        response.contentType = "image/png";
+        if (line.startsWith("GET /reader/five.png "))
+            response.body = pngBytes(5, 4);
+        else if (line.startsWith("GET /reader/seven.png "))
+            response.body = pngBytes(7, 3);
+        else
+            response.status = 404;
+        return response;
+    };
+}
+
+QString cardsPage(const QString &base)
+{
+    return QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>"
+                          "<p id=\"text\">Žluťoučký kůň</p>"
+                          "<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%1seven.png\">"
+                          "</body></html>")
+        .arg(base);
+}
+
+QString naturalWidths(HtmlView &view)
+{
+    return runPageScript(&view, QStringLiteral("[document.getElementById('five').naturalWidth,"
+                                               " document.getElementById('seven').naturalWidth].join()"))
+        .toString();
+}
+
+bool picturesSettled(HtmlView &view)
+{
+    return runPageScript(&view, QStringLiteral("Array.from(document.images).every(i => i.complete)")).toBool();
+}
+
+} // namespace
+
+class TestOfflinePictures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void shouldShowKeptPicturesWhenServerIsGone();
+};
+
+void TestOfflinePictures::shouldShowKeptPicturesWhenServerIsGone()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString cacheFolder = dir.filePath(QStringLiteral("pictures"));
+    auto server = std::make_unique<LocalHttpServer>(pictureServer());
+    const QString base = server->baseUrl();
+    const QString html = cardsPage(base);
+
+    {
+        HtmlView view;
+        view.setPictureSource(base, cacheFolder);
+        view.WBLoadHTML(html);
+        QTRY_COMPARE_WITH_TIMEOUT(naturalWidths(view), QStringLiteral("5,7"), 10000);
+    }
+    QVERIFY(server->requestLines().contains("GET /reader/five.png HTTP/1.1"));
+    QCOMPARE(QDir(cacheFolder).entryList(QDir::Files).size(), 2);
+    server.reset();  // the server is gone: its port refuses every connection
+
+    // Without the kept copies the pictures stay empty: the server really cannot be reached.
+    {
+        HtmlView view;
+        view.WBLoadHTML(html);
+        QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
+        QCOMPARE(naturalWidths(view), QStringLiteral("0,0"));
+    }
+
+    HtmlView view;
+    view.setPictureSource(base, cacheFolder);
+    view.WBLoadHTML(html);
+    QTRY_COMPARE_WITH_TIMEOUT(naturalWidths(view), QStringLiteral("5,7"), 10000);
+    // The page is the one given: its pictures still name the feed server.
+    QCOMPARE(view.currentPageBytes(), html.toUtf8());
+    QCOMPARE(runPageScript(&view, QStringLiteral("document.getElementById('five').getAttribute('src')")).toString(),
+             base + QStringLiteral("five.png"));
+    QCOMPARE(runPageScript(&view, QStringLiteral("document.getElementById('text').textContent")).toString(),
+             QStringLiteral("Žluťoučký kůň"));
+}
+
+int main(int argc, char *argv[])
+{
+    HtmlView::registerScheme();
+    QApplication app(argc, argv);
+    TestOfflinePictures test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestOfflinePictures.moc"
