@@ -1,6 +1,7 @@
 #include "PictureCache.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -37,14 +38,25 @@ void PictureCache::store(const QUrl &url, const Picture &picture)
     }
     if (!QDir().mkpath(m_folder))
         return;
+    // The file's time says how recently it was stored; it must be later than every other's,
+    // even when two pictures arrive within the clock's resolution.
+    QDateTime stamp = QDateTime::currentDateTimeUtc();
+    const QFileInfoList kept = entriesNewestFirst();
+    if (!kept.isEmpty() && kept.first().lastModified() >= stamp)
+        stamp = kept.first().lastModified().addMSecs(1);
+
     // Replaced atomically, so a crash never leaves half a picture to be shown offline.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return;
     file.write(contentType + '\n');
     file.write(picture.bytes);
-    if (file.flush())
-        file.commit();
+    if (!file.flush() || !file.commit())
+        return;
+    QFile stored(path);
+    if (stored.open(QIODevice::Append))
+        stored.setFileTime(stamp, QFileDevice::FileModificationTime);
+    stored.close();
     trim();
 }
 
@@ -60,14 +72,17 @@ std::optional<PictureCache::Picture> PictureCache::find(const QUrl &url) const
     return Picture{entry.left(lineEnd), entry.mid(lineEnd + 1)};
 }
 
+QFileInfoList PictureCache::entriesNewestFirst() const
+{
+    return QDir(m_folder).entryInfoList({u'*' + QLatin1String(EntrySuffix)}, QDir::Files, QDir::Time);
+}
+
 void PictureCache::trim()
 {
-    // Newest first: what is kept is the longest run of recent pictures within both bounds.
-    const QFileInfoList entries =
-        QDir(m_folder).entryInfoList({u'*' + QLatin1String(EntrySuffix)}, QDir::Files, QDir::Time);
+    // What is kept is the longest run of recent pictures within both bounds.
     qint64 bytes = 0;
     int count = 0;
-    for (const QFileInfo &entry : entries) {
+    for (const QFileInfo &entry : entriesNewestFirst()) {
         bytes += entry.size();
         ++count;
         if (bytes > m_limits.maxBytes || count > m_limits.maxEntries)

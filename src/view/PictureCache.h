@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileInfoList>
 #include <QString>
 #include <QUrl>
 
@@ -37,6 +38,7 @@ public:
 
 private:
     QString fileFor(const QUrl &url) const;
+    QFileInfoList entriesNewestFirst() const;
     void trim();
 
     QString m_folder;
