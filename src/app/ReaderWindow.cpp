@@ -128,6 +128,7 @@ void ReaderWindow::buildDesign()
     viewLayout->setContentsMargins(0, 0, 0, 0);
     m_view = new HtmlView(m_panel2);
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
+    m_view->setPictureSource(m_config.baseUrl, m_config.paths.pictureCache());
     viewLayout->addWidget(m_view);
     layout->addWidget(m_panel2, 1);
 
