@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-webengine-dev qt6-translations-l10n
   xvfb xauth fonts-dejavu-core fonts-liberation2
+  openssl  # the tests make their TLS certificates with it
 )
 
 missing=()

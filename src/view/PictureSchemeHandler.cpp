@@ -27,7 +27,10 @@ void replyWith(QWebEngineUrlRequestJob *job, const PictureCache::Picture &pictur
     auto *body = new QBuffer(job);
     body->setData(picture.bytes);
     body->open(QIODevice::ReadOnly);
-    job->reply(picture.contentType, body);
+    // The engine wants some type; it tells a picture by its bytes anyway.
+    job->reply(picture.contentType.isEmpty() ? QByteArrayLiteral("application/octet-stream")
+                                             : picture.contentType,
+               body);
 }
 
 } // namespace
