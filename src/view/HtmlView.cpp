@@ -75,8 +75,7 @@ void HtmlView::registerScheme()
 
 void HtmlView::setPictureSource(const QString &baseUrl, const QString &cacheFolder)
 {
-    m_pictureCache = std::make_unique<PictureCache>(cacheFolder);
-    m_pictureHandler->setSource(QUrl(baseUrl), m_pictureCache.get());
+    m_pictureHandler->setSource(QUrl(baseUrl), std::make_unique<PictureCache>(cacheFolder));
 }
 
 void HtmlView::applySafetySettings()

@@ -2,10 +2,7 @@
 
 #include <QWebEngineView>
 
-#include <memory>
-
 class PageSchemeHandler;
-class PictureCache;
 class PictureInterceptor;
 class PictureSchemeHandler;
 class QWebEngineProfile;
@@ -52,7 +49,6 @@ private:
     PageSchemeHandler *m_schemeHandler = nullptr;
     PictureSchemeHandler *m_pictureHandler = nullptr;
     PictureInterceptor *m_pictureInterceptor = nullptr;
-    std::unique_ptr<PictureCache> m_pictureCache;
     ReaderPage *m_page = nullptr;
     QByteArray m_pageBytes;
     quint64 m_loadSerial = 0;

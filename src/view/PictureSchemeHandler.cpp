@@ -43,6 +43,14 @@ PictureSchemeHandler::PictureSchemeHandler(QObject *parent)
     m_network.setTransferTimeout(TransferTimeoutMs);
 }
 
+PictureSchemeHandler::~PictureSchemeHandler()
+{
+    // Downloads still running end silently: their jobs are no longer answered.
+    const auto replies = m_network.findChildren<QNetworkReply *>();
+    for (QNetworkReply *reply : replies)
+        reply->disconnect();
+}
+
 QByteArray PictureSchemeHandler::schemeName()
 {
     return QByteArrayLiteral("zelton-picture");
@@ -62,10 +70,10 @@ QUrl PictureSchemeHandler::remoteUrl(const QUrl &local)
     return decoded ? QUrl::fromEncoded(*decoded, QUrl::StrictMode) : QUrl();
 }
 
-void PictureSchemeHandler::setSource(const QUrl &base, PictureCache *cache)
+void PictureSchemeHandler::setSource(const QUrl &base, std::unique_ptr<PictureCache> cache)
 {
     m_base = base;
-    m_cache = cache;
+    m_cache = std::move(cache);
 }
 
 bool PictureSchemeHandler::serves(const QUrl &remote) const
@@ -88,31 +96,40 @@ void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
     QNetworkRequest request(remote);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     QNetworkReply *reply = m_network.get(request);
-    // The reply is the job's: a job the engine drops (the page replaced) aborts its download.
-    reply->setParent(job);
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
         if (received > MaxPictureBytes)
             reply->abort();
     });
-    connect(reply, &QNetworkReply::finished, job, [this, job, reply, remote] {
+    const auto answer = connect(reply, &QNetworkReply::finished, job, [this, job, reply, remote] {
         reply->deleteLater();
-        if (reply->error() == QNetworkReply::NoError && isSuccessStatus(*reply)) {
-            const PictureCache::Picture picture{
-                reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply->readAll()};
-            if (m_cache)
-                m_cache->store(remote, picture);
-            replyWith(job, picture);
+        answerFromReply(job, *reply, remote);
+    });
+    // A job the engine drops (its page replaced) ends its download without an answer.
+    connect(job, &QObject::destroyed, reply, [reply, answer] {
+        QObject::disconnect(answer);
+        reply->abort();
+        reply->deleteLater();
+    });
+}
+
+void PictureSchemeHandler::answerFromReply(QWebEngineUrlRequestJob *job, QNetworkReply &reply,
+                                           const QUrl &remote)
+{
+    if (reply.error() == QNetworkReply::NoError && isSuccessStatus(reply)) {
+        const PictureCache::Picture picture{
+            reply.header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply.readAll()};
+        if (m_cache)
+            m_cache->store(remote, picture);
+        replyWith(job, picture);
+        return;
+    }
+    // The server answered, but not with the picture: shown as missing, as a browser would.
+    const bool serverAnswered = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    if (!serverAnswered && m_cache) {
+        if (const auto kept = m_cache->find(remote)) {
+            replyWith(job, *kept);
             return;
         }
-        // The server answered, but not with the picture: shown as missing, as a browser would.
-        const bool serverAnswered =
-            reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-        if (!serverAnswered && m_cache) {
-            if (const auto kept = m_cache->find(remote)) {
-                replyWith(job, *kept);
-                return;
-            }
-        }
-        job->fail(QWebEngineUrlRequestJob::RequestFailed);
-    });
+    }
+    job->fail(QWebEngineUrlRequestJob::RequestFailed);
 }

@@ -5,7 +5,10 @@
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
 
+#include <memory>
+
 class PictureCache;
+class QNetworkReply;
 
 // Serves the feed server's pictures to the view under a scheme of the reader's own. Each
 // picture is fetched from the server (certificates verified as for the feed) and kept in the
@@ -17,6 +20,7 @@ class PictureSchemeHandler : public QWebEngineUrlSchemeHandler
 
 public:
     explicit PictureSchemeHandler(QObject *parent = nullptr);
+    ~PictureSchemeHandler() override;
 
     static QByteArray schemeName();
     // The reader's address for the server's picture `remote`, and back (empty when `local`
@@ -25,13 +29,16 @@ public:
     static QUrl remoteUrl(const QUrl &local);
 
     // Pictures are served only from under `base`; `cache` may be null (nothing kept).
-    void setSource(const QUrl &base, PictureCache *cache);
+    void setSource(const QUrl &base, std::unique_ptr<PictureCache> cache);
     bool serves(const QUrl &remote) const;
 
     void requestStarted(QWebEngineUrlRequestJob *job) override;
 
 private:
-    QNetworkAccessManager m_network;
+    void answerFromReply(QWebEngineUrlRequestJob *job, QNetworkReply &reply, const QUrl &remote);
+
+    // Declared before the network, so no download can outlive the cache it writes to.
+    std::unique_ptr<PictureCache> m_cache;
     QUrl m_base;
-    PictureCache *m_cache = nullptr;
+    QNetworkAccessManager m_network;
 };

@@ -1,28 +1,16 @@
 #include "support/LocalHttpServer.h"
+#include "support/PictureBytes.h"
 #include "support/PageScript.h"
 #include "view/HtmlView.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
-#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 
 namespace {
-
-QByteArray pngBytes(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::darkBlue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 // A server of two pictures, 5x4 and 7x3 pixels; anything else is missing.
 LocalHttpServer::Handler pictureServer()
