@@ -2,6 +2,7 @@
 #include "support/PictureBytes.h"
 #include "support/PageScript.h"
 #include "view/HtmlView.h"
+#include "view/PictureSchemeHandler.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,6 +58,7 @@ class TestOfflinePictures : public QObject
 
 private slots:
     void shouldShowKeptPicturesWhenServerIsGone();
+    void shouldKeepOnlyTheFeedServersPictures();
 };
 
 void TestOfflinePictures::shouldShowKeptPicturesWhenServerIsGone()
@@ -96,6 +98,34 @@ void TestOfflinePictures::shouldShowKeptPicturesWhenServerIsGone()
              base + QStringLiteral("five.png"));
     QCOMPARE(runPageScript(&view, QStringLiteral("document.getElementById('text').textContent")).toString(),
              QStringLiteral("Žluťoučký kůň"));
+}
+
+void TestOfflinePictures::shouldKeepOnlyTheFeedServersPictures()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString cacheFolder = dir.filePath(QStringLiteral("pictures"));
+    LocalHttpServer feedServer(pictureServer());
+    LocalHttpServer otherServer(pictureServer());
+    // An address of the picture scheme that a feed text made up, for a server not the feed's.
+    const QUrl madeUp =
+        PictureSchemeHandler::localUrl(QUrl(otherServer.baseUrl() + QStringLiteral("five.png")));
+
+    HtmlView view;
+    view.setPictureSource(feedServer.baseUrl(), cacheFolder);
+    view.WBLoadHTML(QStringLiteral("<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%2seven.png\">"
+                                   "<img id=\"madeUp\" src=\"%3\"><img id=\"missing\" src=\"%1none.png\">")
+                        .arg(feedServer.baseUrl(), otherServer.baseUrl(), madeUp.toString()));
+    QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
+
+    // Pictures of other servers load as in any browser, and are not kept.
+    QCOMPARE(naturalWidths(view), QStringLiteral("5,7"));
+    QCOMPARE(runPageScript(&view, QStringLiteral("document.getElementById('madeUp').naturalWidth")).toInt(), 0);
+    QCOMPARE(runPageScript(&view, QStringLiteral("document.getElementById('missing').naturalWidth")).toInt(), 0);
+    QCOMPARE(otherServer.requestLines(), QList<QByteArray>{"GET /reader/seven.png HTTP/1.1"});
+    QVERIFY(feedServer.requestLines().contains("GET /reader/none.png HTTP/1.1"));
+    // Only the feed server's picture that arrived is kept; a missing one leaves nothing.
+    QCOMPARE(QDir(cacheFolder).entryList(QDir::Files).size(), 1);
 }
 
 int main(int argc, char *argv[])
