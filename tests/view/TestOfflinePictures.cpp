@@ -1,4 +1,5 @@
 #include "support/LocalHttpServer.h"
+#include "support/LocalHttpsServer.h"
 #include "support/PictureBytes.h"
 #include "support/PageScript.h"
 #include "view/HtmlView.h"
@@ -59,6 +60,7 @@ class TestOfflinePictures : public QObject
 private slots:
     void shouldShowKeptPicturesWhenServerIsGone();
     void shouldKeepOnlyTheFeedServersPictures();
+    void shouldVerifyCertificatesOfPicturesOverHttps();
 };
 
 void TestOfflinePictures::shouldShowKeptPicturesWhenServerIsGone()
@@ -126,6 +128,38 @@ void TestOfflinePictures::shouldKeepOnlyTheFeedServersPictures()
     QVERIFY(feedServer.requestLines().contains("GET /reader/none.png HTTP/1.1"));
     // Only the feed server's picture that arrived is kept; a missing one leaves nothing.
     QCOMPARE(QDir(cacheFolder).entryList(QDir::Files).size(), 1);
+}
+
+void TestOfflinePictures::shouldVerifyCertificatesOfPicturesOverHttps()
+{
+    // This process trusts the authority; the web engine, with a store of its own, does not.
+    TestCertificateAuthority authority;
+    QVERIFY2(authority.isValid(), qPrintable(authority.error()));
+    authority.trustInThisProcess();
+    LocalHttpsServer feedServer(authority.issue(QStringLiteral("127.0.0.1")), pictureServer());
+    LocalHttpsServer otherServer(authority.issue(QStringLiteral("127.0.0.1")), pictureServer());
+    LocalHttpsServer wrongHost(authority.issue(QStringLiteral("feeds.example.org")), pictureServer());
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+
+    HtmlView view;
+    view.setPictureSource(feedServer.baseUrl(), dir.filePath(QStringLiteral("pictures")));
+    view.WBLoadHTML(QStringLiteral("<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%2seven.png\">")
+                        .arg(feedServer.baseUrl(), otherServer.baseUrl()));
+    QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
+    // The feed server's picture is fetched by the reader, which trusts what this process
+    // trusts; the other server's is the engine's, and no certificate error is let through.
+    QCOMPARE(naturalWidths(view), QStringLiteral("5,0"));
+    QVERIFY(otherServer.requestLines().isEmpty());
+
+    // A feed server whose certificate names another host gives no picture.
+    HtmlView wrongView;
+    wrongView.setPictureSource(wrongHost.baseUrl(), dir.filePath(QStringLiteral("other")));
+    wrongView.WBLoadHTML(QStringLiteral("<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%1seven.png\">")
+                             .arg(wrongHost.baseUrl()));
+    QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(wrongView), 10000);
+    QCOMPARE(naturalWidths(wrongView), QStringLiteral("0,0"));
+    QVERIFY(wrongHost.requestLines().isEmpty());
 }
 
 int main(int argc, char *argv[])
