@@ -11,6 +11,7 @@ packages=(
   xvfb xauth fonts-dejavu-core fonts-liberation2
   clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream iproute2
+  openssl  # the tests make their TLS certificates with it
 )
 
 missing=()

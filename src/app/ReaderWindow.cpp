@@ -144,6 +144,7 @@ void ReaderWindow::buildViewPanel(QVBoxLayout *layout)
     viewLayout->setContentsMargins(0, 0, 0, 0);
     m_view = new HtmlView(m_viewPanel);
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
+    m_view->setPictureSource(m_config.baseUrl, m_config.paths.pictureCache());
     viewLayout->addWidget(m_view);
     layout->addWidget(m_viewPanel, 1);
 }

@@ -72,3 +72,8 @@ QString ReaderPaths::settingsFile() const
 {
     return m_folder + QStringLiteral("Settings.ini");
 }
+
+QString ReaderPaths::pictureCache() const
+{
+    return m_folder + QStringLiteral("pictures");
+}

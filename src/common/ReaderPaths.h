@@ -41,6 +41,7 @@ public:
     QString workFolder() const;    // "tmp", where the temporary feed files live
     QString offlineCopy() const;   // the last good feed
     QString settingsFile() const;  // "Settings.ini"
+    QString pictureCache() const;  // "pictures", the cards' pictures kept for the offline page
 
 private:
     QString m_folder;

@@ -95,6 +95,9 @@ public:
                 fail();
         });
         QObject::connect(m_reply, &QNetworkReply::redirected, [&] { idle.start(); });
+        // A certificate the system's store does not vouch for (or one for another host) fails
+        // the download like an unreachable server; nothing here ever ignores it.
+        QObject::connect(m_reply, &QNetworkReply::sslErrors, fail);
         QObject::connect(m_reply, &QNetworkReply::readyRead, [&] {
             idle.start();
             if (!m_failed && !store())

@@ -1,6 +1,9 @@
 #include "HtmlView.h"
 
 #include "PageSchemeHandler.h"
+#include "PictureCache.h"
+#include "PictureInterceptor.h"
+#include "PictureSchemeHandler.h"
 #include "ReaderPage.h"
 #include "common/Texts.h"
 
@@ -31,8 +34,12 @@ HtmlView::HtmlView(QWidget *parent)
     : QWebEngineView(parent)
     , m_profile(new QWebEngineProfile(this))  // no storage name: off the record, nothing on disk
     , m_schemeHandler(new PageSchemeHandler(m_profile))
+    , m_pictureHandler(new PictureSchemeHandler(m_profile))
+    , m_pictureInterceptor(new PictureInterceptor(m_pictureHandler, m_profile))
 {
     m_profile->installUrlSchemeHandler(PageSchemeHandler::schemeName(), m_schemeHandler);
+    m_profile->installUrlSchemeHandler(PictureSchemeHandler::schemeName(), m_pictureHandler);
+    m_profile->setUrlRequestInterceptor(m_pictureInterceptor);
     applySafetySettings();
 
     m_page = new ReaderPage(m_profile, this);
@@ -54,15 +61,21 @@ HtmlView::~HtmlView()
 
 void HtmlView::registerScheme()
 {
-    const QByteArray name = PageSchemeHandler::schemeName();
-    if (QWebEngineUrlScheme::schemeByName(name).name() == name)
-        return;
-    QWebEngineUrlScheme scheme(name);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
     // No flags: the page needs no secure context and has no business with local files;
-    // its http pictures load all the same.
-    scheme.setFlags({});
-    QWebEngineUrlScheme::registerScheme(scheme);
+    // its http pictures load all the same, and so do those of the picture scheme.
+    for (const QByteArray &name : {PageSchemeHandler::schemeName(), PictureSchemeHandler::schemeName()}) {
+        if (QWebEngineUrlScheme::schemeByName(name).name() == name)
+            continue;
+        QWebEngineUrlScheme scheme(name);
+        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        scheme.setFlags({});
+        QWebEngineUrlScheme::registerScheme(scheme);
+    }
+}
+
+void HtmlView::setPictureSource(const QString &baseUrl, const QString &cacheFolder)
+{
+    m_pictureHandler->setSource(QUrl(baseUrl), std::make_unique<PictureCache>(cacheFolder));
 }
 
 void HtmlView::applySafetySettings()

@@ -3,6 +3,8 @@
 #include <QWebEngineView>
 
 class PageSchemeHandler;
+class PictureInterceptor;
+class PictureSchemeHandler;
 class QWebEngineProfile;
 class ReaderPage;
 
@@ -31,6 +33,11 @@ public:
     // The bytes of the page last handed to the view.
     QByteArray currentPageBytes() const;
 
+    // Pictures under `baseUrl` (the feed server's) are fetched by the reader itself and kept
+    // in `cacheFolder`, so that the offline page shows them as well. Without this call the
+    // view loads them like any other picture, and nothing is kept.
+    void setPictureSource(const QString &baseUrl, const QString &cacheFolder);
+
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
@@ -40,6 +47,8 @@ private:
 
     QWebEngineProfile *m_profile = nullptr;
     PageSchemeHandler *m_schemeHandler = nullptr;
+    PictureSchemeHandler *m_pictureHandler = nullptr;
+    PictureInterceptor *m_pictureInterceptor = nullptr;
     ReaderPage *m_page = nullptr;
     QByteArray m_pageBytes;
     quint64 m_loadSerial = 0;

@@ -1,9 +1,13 @@
 #include "support/LocalHttpServer.h"
 
+#include "HttpResponse.h"
+
 #include <QHash>
 #include <QHostAddress>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSslConfiguration>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -12,31 +16,9 @@
 
 namespace {
 
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200: return "OK";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 303: return "See Other";
-    case 307: return "Temporary Redirect";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
-    }
-}
-
 QByteArray formatResponse(const LocalHttpServer::Response &response)
 {
-    QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + ' '
-                     + reasonPhrase(response.status) + "\r\n";
-    if (!response.contentType.isEmpty())
-        out += "Content-Type: " + response.contentType + "\r\n";
-    for (const auto &[name, value] : response.headers)
-        out += name + ": " + value + "\r\n";
-    out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-    out += "Connection: close\r\n\r\n";
-    return out + response.body;
+    return formatHttpResponse({response.status, response.contentType, response.headers, response.body});
 }
 
 // The same head without a length: a streamed body ends where the connection does.
@@ -56,6 +38,7 @@ struct LocalHttpServer::Private
     QTcpServer *server = nullptr;
     QHash<QTcpSocket *, QByteArray> pending;  // request bytes read so far, per connection
     quint16 port = 0;
+    bool tls = false;
 
     mutable QMutex mutex;
     QList<QByteArray> requestLines;
@@ -77,6 +60,9 @@ struct LocalHttpServer::Private
                 pending.remove(socket);
                 socket->deleteLater();
             });
+            // A TLS socket may bring the request along with the end of its handshake.
+            if (socket->bytesAvailable() > 0)
+                read(socket);
         }
     }
 
@@ -144,12 +130,33 @@ struct LocalHttpServer::Private
 LocalHttpServer::LocalHttpServer(Handler handler) : d(std::make_unique<Private>())
 {
     d->handler = std::move(handler);
+    listen(nullptr);
+}
+
+LocalHttpServer::LocalHttpServer(Handler handler, const QSslConfiguration &tls)
+    : d(std::make_unique<Private>())
+{
+    d->handler = std::move(handler);
+    listen(&tls);
+}
+
+void LocalHttpServer::listen(const QSslConfiguration *tls)
+{
+    d->tls = tls != nullptr;
     d->context = new QObject;
     d->context->moveToThread(&d->thread);
     d->thread.start();
-    d->onServerThread([this] {
-        d->server = new QTcpServer(d->context);
-        QObject::connect(d->server, &QTcpServer::newConnection, d->context, [this] { d->accept(); });
+    d->onServerThread([this, tls] {
+        if (tls) {
+            auto *server = new QSslServer(d->context);
+            server->setSslConfiguration(*tls);
+            d->server = server;
+        } else {
+            d->server = new QTcpServer(d->context);
+        }
+        // A TLS connection is pending only once its handshake is done.
+        QObject::connect(d->server, &QTcpServer::pendingConnectionAvailable, d->context,
+                         [this] { d->accept(); });
         if (d->server->listen(QHostAddress::LocalHost, 0))
             d->port = d->server->serverPort();
     });
@@ -174,7 +181,9 @@ quint16 LocalHttpServer::port() const
 
 QString LocalHttpServer::baseUrl() const
 {
-    return QStringLiteral("http://127.0.0.1:%1/reader/").arg(d->port);
+    return QStringLiteral("%1://127.0.0.1:%2/reader/")
+        .arg(d->tls ? QStringLiteral("https") : QStringLiteral("http"))
+        .arg(d->port);
 }
 
 QList<QByteArray> LocalHttpServer::requestLines() const

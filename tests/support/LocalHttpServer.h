@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+class QSslConfiguration;
+
 // A real HTTP server on 127.0.0.1 for tests. It runs on a thread of its own, so it answers
 // while the test's thread is blocked in a download.
 class LocalHttpServer
@@ -35,7 +37,7 @@ public:
     ~LocalHttpServer();  // stops the server
 
     quint16 port() const;
-    // "http://127.0.0.1:<port>/reader/"
+    // "http://127.0.0.1:<port>/reader/" ("https://" for a server with TLS)
     QString baseUrl() const;
     // Every request line received so far, in order.
     QList<QByteArray> requestLines() const;
@@ -44,7 +46,13 @@ public:
     // Stops listening and closes open connections; later connections are refused.
     void stop();
 
+protected:
+    // A server that speaks TLS with `tls` (its certificate and key) on every connection.
+    LocalHttpServer(Handler handler, const QSslConfiguration &tls);
+
 private:
+    void listen(const QSslConfiguration *tls);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -1,12 +1,11 @@
 #include "support/LocalHttpServer.h"
+#include "support/PictureBytes.h"
 #include "common/Texts.h"
 #include "view/HtmlView.h"
 #include "view/ReaderPage.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
-#include <QImage>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QWebEngineHistory>
@@ -46,17 +45,6 @@ QString evaluateText(HtmlView &view, const QString &script)
 {
     const std::optional<QVariant> result = evaluate(view, script);
     return result ? result->toString() : QStringLiteral("<no answer>");
-}
-
-QByteArray pngBytes(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 ReaderPage *readerPage(HtmlView &view)

@@ -2,6 +2,7 @@
 // trying the reader out and for tests. One request per connection, HTTP/1.1.
 
 #include "FeedServer.h"
+#include "HttpResponse.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -31,31 +32,15 @@ void printLine(const QByteArray &line)
     std::fflush(stdout);
 }
 
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 431: return "Request Header Fields Too Large";
-    default: return "Error";
-    }
-}
-
 void answer(QTcpSocket *socket, const FeedServerReply &reply)
 {
-    QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status)
-                     + "\r\nContent-Type: " + reply.contentType
-                     + "\r\nContent-Length: " + QByteArray::number(reply.body.size())
-                     + "\r\nConnection: close\r\n\r\n";
-    socket->write(out + reply.body);
+    socket->write(formatHttpResponse({reply.status, reply.contentType, {}, reply.body}));
     socket->disconnectFromHost();
 }
 
 FeedServerReply plainError(int status)
 {
-    return {status, "text/plain; charset=utf-8", reasonPhrase(status) + '\n'};
+    return {status, "text/plain; charset=utf-8", httpReasonPhrase(status) + '\n'};
 }
 
 // Reads one request head from `socket` and answers it from `root`.

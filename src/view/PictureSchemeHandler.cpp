@@ -1,0 +1,135 @@
+#include "PictureSchemeHandler.h"
+
+#include "PictureCache.h"
+
+#include <QBuffer>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QWebEngineUrlRequestJob>
+
+namespace {
+
+// A card's picture larger than this is no picture of a card; the download is dropped.
+constexpr qint64 MaxPictureBytes = 16LL * 1024 * 1024;
+constexpr int TransferTimeoutMs = 20'000;
+
+constexpr auto AddressEncoding = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
+
+bool isSuccessStatus(const QNetworkReply &reply)
+{
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status >= 200 && status < 300;
+}
+
+void replyWith(QWebEngineUrlRequestJob *job, const PictureCache::Picture &picture)
+{
+    // The job owns the buffer, so it lives exactly as long as the engine reads from it.
+    auto *body = new QBuffer(job);
+    body->setData(picture.bytes);
+    body->open(QIODevice::ReadOnly);
+    // The engine wants some type; it tells a picture by its bytes anyway.
+    job->reply(picture.contentType.isEmpty() ? QByteArrayLiteral("application/octet-stream")
+                                             : picture.contentType,
+               body);
+}
+
+} // namespace
+
+PictureSchemeHandler::PictureSchemeHandler(QObject *parent)
+    : QWebEngineUrlSchemeHandler(parent)
+{
+    // No disk cache and no cookies of its own: what is kept offline is the picture cache.
+    m_network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_network.setTransferTimeout(TransferTimeoutMs);
+}
+
+PictureSchemeHandler::~PictureSchemeHandler()
+{
+    // Downloads still running end silently: their jobs are no longer answered.
+    const auto replies = m_network.findChildren<QNetworkReply *>();
+    for (QNetworkReply *reply : replies)
+        reply->disconnect();
+}
+
+QByteArray PictureSchemeHandler::schemeName()
+{
+    return QByteArrayLiteral("zelton-picture");
+}
+
+QUrl PictureSchemeHandler::localUrl(const QUrl &remote)
+{
+    // The whole address in one opaque path: nothing of it is read as a host or a path here.
+    return QUrl(QString::fromLatin1(schemeName() + ':' + remote.toEncoded().toBase64(AddressEncoding)));
+}
+
+QUrl PictureSchemeHandler::remoteUrl(const QUrl &local)
+{
+    if (local.scheme() != QLatin1String(schemeName()))
+        return {};
+    const auto decoded = QByteArray::fromBase64Encoding(local.path().toLatin1(), AddressEncoding);
+    return decoded ? QUrl::fromEncoded(*decoded, QUrl::StrictMode) : QUrl();
+}
+
+void PictureSchemeHandler::setSource(const QUrl &base, std::unique_ptr<PictureCache> cache)
+{
+    m_base = base;
+    m_cache = std::move(cache);
+}
+
+bool PictureSchemeHandler::serves(const QUrl &remote) const
+{
+    // Only the feed server's pictures: the scheme never fetches an address a feed made up.
+    if (m_base.isEmpty() || !remote.isValid() || remote.scheme() != m_base.scheme()
+        || remote.authority() != m_base.authority())
+        return false;
+    return remote.path().startsWith(m_base.path());
+}
+
+void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
+{
+    const QUrl remote = remoteUrl(job->requestUrl());
+    if (job->requestMethod() != QByteArrayLiteral("GET") || !serves(remote)) {
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+
+    QNetworkRequest request(remote);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    QNetworkReply *reply = m_network.get(request);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > MaxPictureBytes)
+            reply->abort();
+    });
+    const auto answer = connect(reply, &QNetworkReply::finished, job, [this, job, reply, remote] {
+        reply->deleteLater();
+        answerFromReply(job, *reply, remote);
+    });
+    // A job the engine drops (its page replaced) ends its download without an answer.
+    connect(job, &QObject::destroyed, reply, [reply, answer] {
+        QObject::disconnect(answer);
+        reply->abort();
+        reply->deleteLater();
+    });
+}
+
+void PictureSchemeHandler::answerFromReply(QWebEngineUrlRequestJob *job, QNetworkReply &reply,
+                                           const QUrl &remote)
+{
+    if (reply.error() == QNetworkReply::NoError && isSuccessStatus(reply)) {
+        const PictureCache::Picture picture{
+            reply.header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply.readAll()};
+        if (m_cache)
+            m_cache->store(remote, picture);
+        replyWith(job, picture);
+        return;
+    }
+    // The server answered, but not with the picture: shown as missing, as a browser would.
+    const bool serverAnswered = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    if (!serverAnswered && m_cache) {
+        if (const auto kept = m_cache->find(remote)) {
+            replyWith(job, *kept);
+            return;
+        }
+    }
+    job->fail(QWebEngineUrlRequestJob::RequestFailed);
+}
