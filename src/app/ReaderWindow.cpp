@@ -236,6 +236,13 @@ void ReaderWindow::changeEvent(QEvent *event)
 
 void ReaderWindow::closeEvent(QCloseEvent *event)
 {
+    // A close asked for while a cycle runs waits for the cycle's end: the cycle still owns
+    // the page, the group list and its temporary file.
+    if (m_cycle->isRunning()) {
+        m_closeAfterCycle = true;
+        event->ignore();
+        return;
+    }
     // A geometry that cannot be stored is reported, but never keeps the window open.
     guarded([this] { FormClose(); });
     event->accept();
@@ -253,6 +260,10 @@ void ReaderWindow::guarded(const std::function<void()> &handler)
 void ReaderWindow::NactiXML()
 {
     m_cycle->NactiXML();
+    if (m_closeAfterCycle && !m_cycle->isRunning()) {
+        m_closeAfterCycle = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
 }
 
 void ReaderWindow::runCommand(const QString &viewMode, const std::function<void()> &command)

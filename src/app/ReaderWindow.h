@@ -90,4 +90,5 @@ private:
     QWidget *m_panel2 = nullptr;
     HtmlView *m_view = nullptr;
     QTimer *m_timer1 = nullptr;
+    bool m_closeAfterCycle = false;  // the user closed the window while a cycle ran
 };
