@@ -251,6 +251,13 @@ void ReaderWindow::changeEvent(QEvent *event)
 
 void ReaderWindow::closeEvent(QCloseEvent *event)
 {
+    // A close asked for while a cycle runs waits for the cycle's end: the cycle still owns
+    // the page, the group list and its temporary file.
+    if (m_cycle->isRunning()) {
+        m_closeAfterCycle = true;
+        event->ignore();
+        return;
+    }
     // A geometry that cannot be stored is reported, but never keeps the window open.
     guarded([this] { FormClose(); });
     event->accept();
@@ -269,6 +276,10 @@ void ReaderWindow::NactiXML()
 {
     if (auto outcome = m_cycle->NactiXML(currentChoices()))
         m_lastOutcome = std::move(*outcome);
+    if (m_closeAfterCycle && !m_cycle->isRunning()) {
+        m_closeAfterCycle = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
 }
 
 ReaderChoices ReaderWindow::currentChoices() const

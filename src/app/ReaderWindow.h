@@ -104,4 +104,6 @@ private:
     QAction *m_enterIdAction = nullptr;
     QAction *m_informationAction = nullptr;
     QAction *m_contactsAction = nullptr;
+
+    bool m_closeAfterCycle = false;  // the user closed the window while a cycle ran
 };

@@ -151,11 +151,15 @@ private:
 bool DownloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits)
 {
     bool ok = false;
-    // The caller's thread only waits: none of its events is processed until the download
-    // has ended, as the reader's refresh cycle expects.
+    // While the worker downloads, the caller's thread goes on repainting and following the
+    // window manager, so a slow or stalled server never freezes the window. The user's input
+    // (and a close request) waits in the queue until the refresh cycle pumps it next.
     const std::unique_ptr<QThread> worker(
         QThread::create([&] { ok = DownloadJob(url, targetPath, limits).run(); }));
+    QEventLoop waiting;
+    QObject::connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit, Qt::QueuedConnection);
     worker->start();
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
     worker->wait();
     return ok;
 }

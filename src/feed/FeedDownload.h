@@ -12,8 +12,9 @@ struct DownloadLimits
 };
 
 // Fetches `url` into `targetPath` with one HTTP GET and reports only success or failure.
-// It blocks the calling thread without processing any of its events: the request runs on
-// a worker thread of its own. The system's proxy settings apply, redirects are followed,
-// and only a final HTTP status of 2xx succeeds. A failed download leaves no file at
+// The request runs on a worker thread of its own; meanwhile the calling thread processes its
+// events except the user's input, which stays queued until the download has ended. The
+// system's proxy settings apply, redirects are followed, and only a final HTTP status of 2xx
+// succeeds. A failed download leaves no file at
 // `targetPath`. Spaces go on the wire as %20 and "#" as %23; everything else as given.
 bool DownloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits = {});

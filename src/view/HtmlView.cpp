@@ -27,6 +27,11 @@ namespace {
 constexpr int LoadBoundMs = 8000;
 // How often the wait asks the page how far its document has come.
 constexpr int ProbeIntervalMs = 15;
+// A renderer that ended is replaced after this pause, so a crash shows only briefly.
+constexpr int RecoveryDelayMs = 250;
+// A renderer that ends again this soon after the page was brought back is not restarted:
+// the page itself may be what brings it down.
+constexpr qint64 RecoveryHoldMs = 10'000;
 
 } // namespace
 
@@ -48,8 +53,12 @@ HtmlView::HtmlView(QWidget *parent)
         if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus
             && PageSchemeHandler::isPageUrl(info.url())) {
             m_hasDocument = true;
+            // Back must never bring an older page into view, also after a recovered renderer.
+            m_page->history()->clear();
         }
     });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) { onRendererEnded(status); });
 }
 
 HtmlView::~HtmlView()
@@ -106,13 +115,44 @@ void HtmlView::WBLoadHTML(const QString &html)
 {
     // QString::toUtf8 writes no byte-order mark, and the page declares utf-8 itself.
     m_pageBytes = html.toUtf8();
+    m_recoveryHeld = false;
+    const QUrl url = startLoad();
+    waitForDocument(url);
+    // Back must never bring an older page (or an older feed) into view.
+    m_page->history()->clear();
+}
+
+QUrl HtmlView::startLoad()
+{
     const QUrl url = PageSchemeHandler::pageUrl(++m_loadSerial);
     m_schemeHandler->setPage(url, m_pageBytes);
     m_page->setReaderPageUrl(url);
     m_page->load(url);
-    waitForDocument(url);
-    // Back must never bring an older page (or an older feed) into view.
-    m_page->history()->clear();
+    return url;
+}
+
+void HtmlView::onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status)
+{
+    // The renderer went away (crash, killed, out of memory): the view is blank until a page
+    // is loaded again. The page is still here, so it comes back without a new fetch.
+    if (status == QWebEnginePage::NormalTerminationStatus)
+        return;
+    m_hasDocument = false;
+    if (m_pageBytes.isEmpty() || m_recoveryHeld)
+        return;
+    if (m_sinceRecovery.isValid() && m_sinceRecovery.elapsed() < RecoveryHoldMs) {
+        m_recoveryHeld = true;
+        return;
+    }
+    const quint64 serial = m_loadSerial;
+    QTimer::singleShot(RecoveryDelayMs, this, [this, serial] {
+        // A page loaded meanwhile has replaced the renderer already.
+        if (serial != m_loadSerial || m_recoveryHeld)
+            return;
+        m_sinceRecovery.start();
+        ++m_rendererRecoveries;
+        startLoad();
+    });
 }
 
 void HtmlView::waitForDocument(const QUrl &url)

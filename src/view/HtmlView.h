@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWebEngineView>
 
 class PageSchemeHandler;
@@ -38,12 +39,18 @@ public:
     // view loads them like any other picture, and nothing is kept.
     void setPictureSource(const QString &baseUrl, const QString &cacheFolder);
 
+    // How many times the view brought its page back after its renderer ended.
+    int rendererRecoveries() const { return m_rendererRecoveries; }
+
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void applySafetySettings();
+    // Hands the current page to the engine under a fresh address of the reader's scheme.
+    QUrl startLoad();
     void waitForDocument(const QUrl &url);
+    void onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status);
 
     QWebEngineProfile *m_profile = nullptr;
     PageSchemeHandler *m_schemeHandler = nullptr;
@@ -53,4 +60,9 @@ private:
     QByteArray m_pageBytes;
     quint64 m_loadSerial = 0;
     bool m_hasDocument = false;
+    // When the page was last brought back after its renderer ended; a renderer that ends
+    // again soon after is not restarted until the next page is loaded.
+    QElapsedTimer m_sinceRecovery;
+    bool m_recoveryHeld = false;
+    int m_rendererRecoveries = 0;
 };

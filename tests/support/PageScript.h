@@ -1,27 +1,24 @@
 #pragma once
 
-#include <QEventLoop>
-#include <QTimer>
 #include <QVariant>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+#include <QtTest>
 
-// Runs a script of the test's own in the page shown by `view` and returns its result.
-// It runs in a world apart from the page's, so it works although the page runs no scripts.
+#include <memory>
+#include <optional>
+
+// Runs a script of the test's own in the page shown by `view` and returns its result (an
+// invalid QVariant when the page did not answer in time). It runs in a world apart from the
+// page's, so it works although the page runs no scripts. The answer is shared with the
+// callback, which the engine may still call after this wait gave up.
 inline QVariant runPageScript(QWebEngineView *view, const QString &script, int timeoutMs = 10000)
 {
-    QVariant result;
-    QEventLoop loop;
-    bool done = false;
-    view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant &value) {
-        result = value;
-        done = true;
-        loop.quit();
-    });
-    if (!done) {
-        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return result;
+    auto answer = std::make_shared<std::optional<QVariant>>();
+    view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                [answer](const QVariant &value) { *answer = value; });
+    if (!QTest::qWaitFor([&] { return answer->has_value(); }, timeoutMs))
+        return {};
+    return **answer;
 }
