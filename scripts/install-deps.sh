@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-webengine-dev qt6-translations-l10n
-  xvfb xauth fonts-dejavu-core fonts-liberation2
+  xvfb xauth openbox fonts-dejavu-core fonts-liberation2
 )
 
 missing=()

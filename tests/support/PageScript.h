@@ -9,7 +9,7 @@
 
 // Runs a script of the test's own in the page shown by `view` and returns its result.
 // It runs in a world apart from the page's, so it works although the page runs no scripts.
-inline QVariant runPageScript(QWebEngineView *view, const QString &script, int timeoutMs = 10000)
+inline QVariant runPageScript(QWebEngineView *view, const QString &script, int timeoutMs = 60000)
 {
     QVariant result;
     QEventLoop loop;
