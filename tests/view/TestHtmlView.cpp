@@ -189,8 +189,10 @@ void TestHtmlView::shouldShowLargeCzechPageWhole()
     HtmlView view;
     view.WBLoadHTML(html);
 
-    // Checked right after the call: it returns only once the document is there.
-    QVERIFY(view.hasDocument());
+    // On a loaded machine a page this large can outlast the view's own bounded wait, so the
+    // test waits for the parsed document itself; smaller pages check that the call waits.
+    QTRY_VERIFY_WITH_TIMEOUT(evaluateText(view, QStringLiteral("document.readyState")) == QStringLiteral("complete"),
+                             60000);
     QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('end').textContent")),
              CzechWords);
     QCOMPARE(evaluateText(view, QStringLiteral("document.characterSet")), QStringLiteral("UTF-8"));
