@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-webengine-dev qt6-translations-l10n
-  xvfb xauth fonts-dejavu-core fonts-liberation2
+  xvfb xauth openbox fonts-dejavu-core fonts-liberation2
   clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream iproute2
   openssl  # the tests make their TLS certificates with it

@@ -75,7 +75,7 @@ void ReaderWindow::buildDesign()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Texts::WindowCaption);
     setWindowIcon(applicationIcon());
-    setMinimumSize(MinimumWindowWidth, MinimumWindowHeight);
+    setMinimumSize(minimumClientSizeFor(QMargins()));  // fitted to the frame once it is known
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     resize(444, 496);
 
@@ -212,16 +212,18 @@ void ReaderWindow::FormCreate()
 
 void ReaderWindow::applyStoredGeometry()
 {
-    const int left = m_settings.ReadInteger(SettingsKeys::Left, SettingsKeys::DefaultLeft);
-    const int top = m_settings.ReadInteger(SettingsKeys::Top, SettingsKeys::DefaultTop);
-    const int width = std::max(m_settings.ReadInteger(SettingsKeys::Width, SettingsKeys::DefaultWidth), MinimumWindowWidth);
-    const int height = std::max(m_settings.ReadInteger(SettingsKeys::Height, SettingsKeys::DefaultHeight), MinimumWindowHeight);
-
-    QRect workArea(left, top, width, height);
+    // The stored values are the outer rectangle, frame included.
+    const OuterRect stored{m_settings.ReadInteger(SettingsKeys::Left, SettingsKeys::DefaultLeft),
+                           m_settings.ReadInteger(SettingsKeys::Top, SettingsKeys::DefaultTop),
+                           m_settings.ReadInteger(SettingsKeys::Width, SettingsKeys::DefaultWidth),
+                           m_settings.ReadInteger(SettingsKeys::Height, SettingsKeys::DefaultHeight)};
+    QRect workArea;
+    QRect desktop;
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         workArea = screen->availableGeometry();
-    resize(width, height);
-    move(clampToWorkArea(QRect(left, top, width, height), workArea));
+    for (const QScreen *screen : QGuiApplication::screens())
+        desktop |= screen->geometry();
+    new OuterGeometryKeeper(this, openingOuterRect(stored, workArea, desktop));
 }
 
 void ReaderWindow::FormActivate()
@@ -236,10 +238,11 @@ void ReaderWindow::FormActivate()
 
 void ReaderWindow::FormClose()
 {
-    m_settings.WriteInteger(SettingsKeys::Left, x());
-    m_settings.WriteInteger(SettingsKeys::Top, y());
-    m_settings.WriteInteger(SettingsKeys::Width, width());
-    m_settings.WriteInteger(SettingsKeys::Height, height());
+    const QRect outer = frameGeometry();
+    m_settings.WriteInteger(SettingsKeys::Left, outer.x());
+    m_settings.WriteInteger(SettingsKeys::Top, outer.y());
+    m_settings.WriteInteger(SettingsKeys::Width, outer.width());
+    m_settings.WriteInteger(SettingsKeys::Height, outer.height());
 }
 
 void ReaderWindow::changeEvent(QEvent *event)

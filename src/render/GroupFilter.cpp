@@ -4,8 +4,20 @@
 
 #include <algorithm>
 
+namespace {
+
+// The C and POSIX locales (a Linux session where no language was chosen) collate by code
+// point, which puts "Čtení" after "Turistika"; every text of the program is Czech, so Czech
+// rules stand in for them. Any other locale keeps its own order.
+QLocale collationLocale(const QLocale &locale)
+{
+    return locale.language() == QLocale::C ? QLocale(QLocale::Czech) : locale;
+}
+
+} // namespace
+
 GroupList::GroupList(const QLocale &locale)
-    : m_collator(locale)
+    : m_collator(collationLocale(locale))
 {
     // Letter case is ignored, accents are not.
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);

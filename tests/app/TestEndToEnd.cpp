@@ -52,7 +52,7 @@ private slots:
         m_server.start(QStringLiteral(ZR_FEED_SERVER),
                        {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--root"), QStringLiteral(ZR_DEMO_ROOT)});
         QVERIFY(m_server.waitForStarted());
-        QVERIFY(m_server.waitForReadyRead(10000));
+        QVERIFY(m_server.waitForReadyRead(60000));
         const QString line = QString::fromUtf8(m_server.readLine()).trimmed();
         const auto match = QRegularExpression(QStringLiteral("^Listening on (http://127\\.0\\.0\\.1:\\d+/reader/)$")).match(line);
         QVERIFY2(match.hasMatch(), qPrintable(line));
@@ -82,7 +82,7 @@ private slots:
 
             window.show();
             window.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QTRY_VERIFY_WITH_TIMEOUT(window.isActiveWindow(), 60000);
             QVERIFY(window.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
             const int allItems = int(m_feed.count("<zelton_information>"));
             QVERIFY(allItems >= 12);
@@ -116,17 +116,18 @@ private slots:
 
             window.setGeometry(QRect(30, 40, 640, 480));
             QVERIFY(window.close());
-            closedGeometry = QRect(window.pos(), window.size());
+            closedGeometry = window.frameGeometry();
         }
         {
             // Second start: where the first one closed, with its choices, and no question.
             ModalWatcher boxes;
             ReaderWindow window(ReaderConfig{ReaderPaths(m_folder.path()), m_baseUrl, {}});
             QVERIFY(boxes.inputCaptions.isEmpty());
-            QCOMPARE(QRect(window.pos(), window.size()), closedGeometry);
             QCOMPARE(window.findChild<QComboBox *>(QStringLiteral("ComboBox2"))->currentText(), QStringLiteral("Sport"));
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
+            // The outer rectangle, frame included, once the frame is known.
+            QTRY_COMPARE_WITH_TIMEOUT(window.frameGeometry(), closedGeometry, 60000);
             QCOMPARE(cardsShown(window), itemsOfGroup("Sport"));
             QVERIFY(pageText(window).startsWith(Texts::OfflineMark));
         }

@@ -17,6 +17,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <climits>
+#include <limits>
+
 namespace {
 
 const QByteArray Feed = FeedBuilder()
@@ -241,12 +244,14 @@ private slots:
         Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")}});
         reader.window->show();
         reader.window->setGeometry(QRect(40, 50, 600, 420));
+        const QMargins frame = reader.window->windowHandle()->frameMargins();
         QVERIFY(reader.window->close());
+        // The outer rectangle is stored, frame included.
         const SettingsFile settings = reader.settings();
-        QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 0), reader.window->x());
-        QCOMPARE(settings.ReadInteger(SettingsKeys::Top, 0), reader.window->y());
-        QCOMPARE(settings.ReadInteger(SettingsKeys::Width, 0), 600);
-        QCOMPARE(settings.ReadInteger(SettingsKeys::Height, 0), 420);
+        QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 0), reader.window->frameGeometry().x());
+        QCOMPARE(settings.ReadInteger(SettingsKeys::Top, 0), reader.window->frameGeometry().y());
+        QCOMPARE(settings.ReadInteger(SettingsKeys::Width, 0), 600 + frame.left() + frame.right());
+        QCOMPARE(settings.ReadInteger(SettingsKeys::Height, 0), 420 + frame.top() + frame.bottom());
     }
 
     void shouldCloseEvenWhenGeometryCannotBeStored()
@@ -309,7 +314,8 @@ private slots:
         window.resize(700, 500);
         window.show();
         QCOMPARE(window.objectName(), QStringLiteral("Form1"));
-        QCOMPARE(window.minimumSize(), QSize(460, 300));
+        // The minimum is the outer size, frame included.
+        QTRY_COMPARE(window.minimumSize().grownBy(window.windowHandle()->frameMargins()), QSize(460, 300));
         const QWidget *panel1 = reader.child<QWidget>("Panel1");
         const QWidget *panel2 = reader.child<QWidget>("Panel2");
         QTRY_COMPARE(panel1->geometry(), QRect(0, 0, 700, 41));
@@ -355,7 +361,102 @@ private slots:
         QFETCH(QRect, window);
         QFETCH(QRect, workArea);
         QFETCH(QPoint, expected);
-        QCOMPARE(clampToWorkArea(window, workArea), expected);
+        QCOMPARE(clampToWorkArea({window.x(), window.y(), window.width(), window.height()}, workArea), expected);
+    }
+
+    // Any stored 32-bit value gives a window that fits the desktop, with no overflow on the way.
+    void shouldOpenWithinDesktop_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QRect>("workArea");
+        QTest::addColumn<QRect>("desktop");
+        QTest::addColumn<QRect>("expected");
+        const int most = std::numeric_limits<int>::max();
+        const int least = std::numeric_limits<int>::min();
+        const QRect area(0, 0, 1920, 1040);
+        const QRect screen(0, 0, 1920, 1080);
+        QTest::newRow("defaults") << 10 << 10 << 300 << 300 << area << screen << QRect(10, 10, 460, 300);
+        QTest::newRow("stored as it is") << 100 << 80 << 800 << 600 << area << screen << QRect(100, 80, 800, 600);
+        QTest::newRow("negative sizes") << 10 << 10 << -5 << least << area << screen << QRect(10, 10, 460, 300);
+        QTest::newRow("least everywhere") << least << least << least << least << area << screen
+                                          << QRect(0, 0, 460, 300);
+        QTest::newRow("largest size") << 10 << 10 << most << most << area << screen << QRect(0, 0, 1920, 1080);
+        QTest::newRow("8000 x 8000") << 10 << 10 << 8000 << 8000 << area << screen << QRect(0, 0, 1920, 1080);
+        QTest::newRow("largest everywhere") << most << most << most << most << area << screen
+                                            << QRect(0, 0, 1920, 1080);
+        QTest::newRow("left near the largest") << most - 10 << 10 << 460 << 300 << area << screen
+                                               << QRect(1460, 10, 460, 300);
+        QTest::newRow("top at the largest") << 10 << most << 460 << 300 << area << screen
+                                            << QRect(10, 740, 460, 300);
+        QTest::newRow("wider than the screen, within the desktop")
+            << 10 << 10 << 3000 << 300 << area << QRect(0, 0, 3840, 1080) << QRect(0, 10, 3000, 300);
+        QTest::newRow("desktop with a screen at the left")
+            << 10 << 10 << most << 300 << area << QRect(-1920, 0, 3840, 1080) << QRect(0, 10, 3840, 300);
+        QTest::newRow("desktop smaller than the minimum")
+            << 10 << 10 << 1000 << 1000 << QRect(0, 0, 400, 250) << QRect(0, 0, 400, 250) << QRect(0, 0, 460, 300);
+        QTest::newRow("no screen") << most << least << most << most << QRect() << QRect()
+                                   << QRect(QWIDGETSIZE_MAX, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    void shouldOpenWithinDesktop()
+    {
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QRect, workArea);
+        QFETCH(QRect, desktop);
+        QFETCH(QRect, expected);
+        QCOMPARE(openingOuterRect({left, top, width, height}, workArea, desktop), expected);
+    }
+
+    void shouldFitClientToFrame_data()
+    {
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<QMargins>("frame");
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<QSize>("minimumClient");
+        QTest::newRow("no frame") << QSize(460, 300) << QMargins() << QSize(460, 300) << QSize(460, 300);
+        QTest::newRow("title bar and borders") << QSize(640, 480) << QMargins(1, 24, 1, 1) << QSize(638, 455)
+                                               << QSize(458, 275);
+        QTest::newRow("frame larger than the window") << QSize(460, 300) << QMargins(300, 200, 300, 200)
+                                                      << QSize(0, 0) << QSize(0, 0);
+    }
+    void shouldFitClientToFrame()
+    {
+        QFETCH(QSize, outer);
+        QFETCH(QMargins, frame);
+        QFETCH(QSize, client);
+        QFETCH(QSize, minimumClient);
+        QCOMPARE(clientSizeFor(outer, frame), client);
+        QCOMPARE(minimumClientSizeFor(frame), minimumClient);
+    }
+
+    // The real window with the most hostile stored values opens inside the desktop and closes.
+    void shouldOpenRealWindowWithinDesktopWhateverIsStored()
+    {
+        const QString most = QString::number(std::numeric_limits<int>::max());
+        Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")},
+                                           {SettingsKeys::Left, most},
+                                           {SettingsKeys::Top, most},
+                                           {SettingsKeys::Width, most},
+                                           {SettingsKeys::Height, most}});
+        QRect desktop;
+        for (const QScreen *screen : QGuiApplication::screens())
+            desktop |= screen->geometry();
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect expected(0, 0, desktop.width(), desktop.height());
+        QCOMPARE(openingOuterRect({INT_MAX, INT_MAX, INT_MAX, INT_MAX}, area, desktop), expected);
+        QCOMPARE(reader.window->frameGeometry(), expected);
+        reader.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(reader.window.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(reader.window->frameGeometry(), expected, 60000);
+        QVERIFY(reader.window->close());
+        QVERIFY(!reader.window->isVisible());
+        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::Width, 0), expected.width());
+        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::Left, -1), expected.x());
     }
 
     void shouldTitleBoxesAfterExecutable_data()

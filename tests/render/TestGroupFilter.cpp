@@ -23,6 +23,8 @@ class TestGroupFilter : public QObject
 private slots:
     void shouldSortAndMergeGroups_data();
     void shouldSortAndMergeGroups();
+    void shouldSortByLocale_data();
+    void shouldSortByLocale();
     void shouldInitFromStoredGroup_data();
     void shouldInitFromStoredGroup();
     void shouldPassItems_data();
@@ -62,6 +64,31 @@ void TestGroupFilter::shouldSortAndMergeGroups()
     QFETCH(QStringList, added);
     QFETCH(QStringList, entries);
     QCOMPARE(czechGroups(added).entries(), entries);
+}
+
+void TestGroupFilter::shouldSortByLocale_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QStringList>("entries");
+
+    // Code-point order would be "Chov", "Hry", "Turistika", "Čtení".
+    const QStringList czechOrder{"Čtení", "Hry", "Chov", "Turistika"};
+    QTest::newRow("C sorts as Czech") << QLocale::c() << czechOrder;
+    QTest::newRow("POSIX sorts as Czech") << QLocale(QStringLiteral("POSIX")) << czechOrder;
+    QTest::newRow("Czech") << QLocale(QLocale::Czech, QLocale::Czechia) << czechOrder;
+    // English keeps its own rules: "ch" is no letter of its own, "Č" sorts with "C".
+    QTest::newRow("English keeps its order") << QLocale(QLocale::English, QLocale::UnitedStates)
+                                             << QStringList{"Chov", "Čtení", "Hry", "Turistika"};
+}
+
+void TestGroupFilter::shouldSortByLocale()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QStringList, entries);
+    GroupList list(locale);
+    for (const QString &group : QStringList{"Turistika", "Hry", "Čtení", "Chov"})
+        list.add(group);
+    QCOMPARE(list.entries(), entries);
 }
 
 void TestGroupFilter::shouldInitFromStoredGroup_data()

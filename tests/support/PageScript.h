@@ -13,7 +13,7 @@
 // invalid QVariant when the page did not answer in time). It runs in a world apart from the
 // page's, so it works although the page runs no scripts. The answer is shared with the
 // callback, which the engine may still call after this wait gave up.
-inline QVariant runPageScript(QWebEngineView *view, const QString &script, int timeoutMs = 10000)
+inline QVariant runPageScript(QWebEngineView *view, const QString &script, int timeoutMs = 60000)
 {
     auto answer = std::make_shared<std::optional<QVariant>>();
     view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,

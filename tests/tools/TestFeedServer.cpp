@@ -129,7 +129,7 @@ void TestFeedServer::shouldServeFeedsOverHttp()
     server.start();
     QVERIFY2(server.waitForStarted(), qPrintable(server.errorString()));
 
-    QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10'000);
+    QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 60'000);
     const QByteArray listening = server.readLine().trimmed();
     static const QRegularExpression pattern(u"^Listening on (http://127\\.0\\.0\\.1:(\\d+)/reader/)$"_s);
     const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(listening));
@@ -139,19 +139,19 @@ void TestFeedServer::shouldServeFeedsOverHttp()
     QNetworkAccessManager manager;
     const QUrl url(match.captured(1) + u"xml.php?id=demo"_s + QString::fromLatin1(FeedQuery));
     std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(url)));
-    QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 10'000);
+    QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 60'000);
     QCOMPARE(reply->error(), QNetworkReply::NoError);
     QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
     QCOMPARE(reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(), XmlType);
     QCOMPARE(reply->readAll(), DemoFeed);
 
     const QByteArray requestLine = "GET /reader/xml.php?id=demo" + FeedQuery + " HTTP/1.1";
-    QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10'000);
+    QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 60'000);
     QCOMPARE(server.readLine().trimmed(), requestLine);
 
     // SIGTERM ends it through its own event loop, with a normal exit.
     server.terminate();
-    QVERIFY(server.waitForFinished(10'000));
+    QVERIFY(server.waitForFinished(60'000));
     QCOMPARE(server.exitStatus(), QProcess::NormalExit);
     QCOMPARE(server.exitCode(), 0);
 }
