@@ -79,7 +79,7 @@ private slots:
         QVERIFY(window.view()->currentPageBytes().contains("Turnaj"));
         QTRY_VERIFY(!window.isVisible());  // and came once the cycle had ended
         QCOMPARE(SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))).ReadInteger(SettingsKeys::Width, -1),
-                 window.width());
+                 window.frameGeometry().width());
     }
 };
 
