@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -48,22 +49,27 @@ void pumpFor(int milliseconds)
 // program's own: the page itself runs no scripts.
 bool pageComplete(HtmlView *view)
 {
-    bool answered = false;
-    bool complete = false;
+    // Shared with the callback, which may still come after this wait has given up.
+    struct Answer
+    {
+        QEventLoop *loop = nullptr;
+        bool complete = false;
+    };
+    auto answer = std::make_shared<Answer>();
     QEventLoop loop;
+    answer->loop = &loop;
+    QTimer::singleShot(SettleStepMs * 5, &loop, &QEventLoop::quit);
     view->page()->runJavaScript(
         QStringLiteral("document.readyState === 'complete' && "
                        "Array.prototype.every.call(document.images, image => image.complete)"),
-        QWebEngineScript::ApplicationWorld, [&](const QVariant &result) {
-            answered = true;
-            complete = result.toBool();
-            loop.quit();
+        QWebEngineScript::ApplicationWorld, [answer](const QVariant &result) {
+            answer->complete = result.toBool();
+            if (answer->loop)
+                answer->loop->quit();
         });
-    if (!answered) {
-        QTimer::singleShot(SettleStepMs * 5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return complete;
+    loop.exec();
+    answer->loop = nullptr;
+    return answer->complete;
 }
 
 // Whether the view's part of `shot` is one flat colour: a view that has not painted yet.

@@ -5,6 +5,7 @@
 #include "app/ToolbarGlyphs.h"
 #include "app/ToolbarPicture.h"
 #include "app/WindowGeometry.h"
+#include "common/AtomicSave.h"
 #include "common/ReaderError.h"
 #include "common/Texts.h"
 #include "feed/FeedFiles.h"
@@ -189,7 +190,10 @@ void ReaderWindow::FormCreate()
 
     // Without the browser emulation value the reader still works: say so and go on.
     guarded([] { ZapisDoRegistru(); });
-    removeStaleSettingsCopies(m_settings.path());
+    // A save interrupted when the process ended leaves its copy beside the file; none is
+    // running now, so every such copy is stale. The temporary feed files in tmp/ stay.
+    removeStaleSaveCopies(m_settings.path());
+    removeStaleSaveCopies(m_config.paths.offlineCopy());
 
     guarded([this] {
         m_state.organizationId = m_settings.ReadString(SettingsKeys::Id, QString());

@@ -12,3 +12,8 @@ bool commitSaveFile(QSaveFile &file);
 
 // Replaces the file at `path` by `bytes` in one step, through commitSaveFile.
 bool saveFileAtomically(const QString &path, const QByteArray &bytes);
+
+// Removes what interrupted saves of `path` left beside it: plain files named like the copies
+// QSaveFile writes ("<name>.XXXXXX", six letters or digits). A save is only ever interrupted by
+// the end of the process, so at start-up every such copy is stale. Returns how many went.
+int removeStaleSaveCopies(const QString &path);

@@ -7,10 +7,7 @@
 #include "settings/SettingsKeys.h"
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <utility>
 
@@ -54,21 +51,4 @@ int SettingsFile::ReadInteger(const QString &key, int fallback) const
 void SettingsFile::WriteInteger(const QString &key, int value)
 {
     WriteString(key, QString::number(value));
-}
-
-int removeStaleSettingsCopies(const QString &settingsPath)
-{
-    const QFileInfo settings(settingsPath);
-    const QRegularExpression copyName(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(settings.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
-    int removed = 0;
-    // Only plain files: a folder or a link of that name is somebody else's.
-    QDirIterator entries(settings.absolutePath(), {settings.fileName() + QStringLiteral(".*")},
-                         QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
-    while (entries.hasNext()) {
-        const QFileInfo entry = entries.nextFileInfo();
-        if (copyName.match(entry.fileName()).hasMatch() && QFile::remove(entry.filePath()))
-            ++removed;
-    }
-    return removed;
 }

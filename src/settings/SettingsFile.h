@@ -26,8 +26,3 @@ public:
 private:
     QString m_path;
 };
-
-// Removes the copies that atomic writes interrupted by a crash or a kill left beside the
-// settings file: files named like it plus "." and six letters or digits, as QSaveFile
-// names them. Called once at start-up, before the first read; returns how many went.
-int removeStaleSettingsCopies(const QString &settingsPath);

@@ -10,6 +10,7 @@
 #include "view/HtmlView.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
@@ -192,6 +193,29 @@ private slots:
         QVERIFY(reader.window->state().firstLoad);
         QCOMPARE(groups->currentText(), QStringLiteral("Sport"));
         QCOMPARE(reader.settings().ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport"));
+    }
+
+    // Saves interrupted by the end of the process leave copies beside the settings and the
+    // offline copy; the next start removes them. The temporary feed files of failed cycles stay.
+    void shouldRemoveCopiesOfInterruptedSavesAtStart()
+    {
+        QTemporaryDir dir;
+        SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("tmp")));
+        const QStringList stale{QStringLiteral("Settings.ini.AbC123"), QStringLiteral("Offline_ZeltonReader.xml.x9Y8z7")};
+        const QString failedFeed = QStringLiteral("tmp/000000042_2026_12_10_10_00_00_000.xml");
+        for (const QString &name : stale + QStringList{failedFeed}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("<?xml version=\"1.0\"");
+        }
+
+        ReaderWindow window(ReaderConfig{ReaderPaths(dir.path()), m_server.baseUrl(), [] { return QString(); }});
+
+        for (const QString &name : stale)
+            QVERIFY2(!QFile::exists(dir.filePath(name)), qPrintable(name));
+        QVERIFY(QFile::exists(dir.filePath(failedFeed)));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("Offline_ZeltonReader.xml"))));
     }
 
     void shouldApplyMinimumAndKeepWindowInWorkArea()

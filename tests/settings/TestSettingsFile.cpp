@@ -1,5 +1,7 @@
-#include "common/ReaderError.h"
 #include "settings/SettingsFile.h"
+
+#include "common/AtomicSave.h"
+#include "common/ReaderError.h"
 #include "settings/SettingsKeys.h"
 
 #include <QtTest>
@@ -496,7 +498,7 @@ void TestSettingsFile::shouldRemoveStaleCopiesOnly()
     touch(QStringLiteral("tmp/000000042_2026_12_10_10_00_00_000.xml"));
     QVERIFY(dir.mkdir(QStringLiteral("Settings.ini.Folder")));
 
-    QCOMPARE(removeStaleSettingsCopies(settingsPath()), 2);
+    QCOMPARE(removeStaleSaveCopies(settingsPath()), 2);
 
     QStringList left = dir.entryList(QDir::Files | QDir::Hidden);
     left.sort();
@@ -504,7 +506,7 @@ void TestSettingsFile::shouldRemoveStaleCopiesOnly()
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("Settings.ini.Folder"))).isDir());
     QCOMPARE(QDir(dir.filePath(QStringLiteral("tmp"))).entryList(QDir::Files).size(), 2);
     QCOMPARE(fileBytes(), QByteArray("[ZELTON_INFO_READER]\nID=demo\n"));
-    QCOMPARE(removeStaleSettingsCopies(settingsPath()), 0);
+    QCOMPARE(removeStaleSaveCopies(settingsPath()), 0);
 }
 
 void TestSettingsFile::shouldReportFullPathWhenWriteFails_data()
