@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
+#include "support/FileBytes.h"
 #include "support/LocalHttpServer.h"
 
 #include <QDir>
@@ -33,12 +34,6 @@ const QByteArray FeedB = feed("Zpr\xc3\xa1va B: " + QByteArray("v\xc4\x9bta ").r
 // Every key the reader writes during its cycles is there already with the value it will
 // write, so a complete write leaves the file byte for byte as it was.
 const QByteArray Settings = "[ZELTON_INFO_READER]\nID=demo\nSkupina=V\xc5\xa1" "e\nFontSize=4\nVzhled=0\n";
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -92,10 +87,10 @@ private:
     // What may stand beside the executable at any time.
     void verifyFilesWhole()
     {
-        QCOMPARE(readAll(m_folder + QStringLiteral("/Settings.ini")), Settings);
+        QCOMPARE(fileBytes(m_folder + QStringLiteral("/Settings.ini")), Settings);
         QCOMPARE(IniFile(m_folder + QStringLiteral("/Settings.ini")).value(SettingsKeys::Section, SettingsKeys::Id),
                  std::optional<QString>(QStringLiteral("demo")));
-        const QByteArray offline = readAll(m_folder + QStringLiteral("/Offline_ZeltonReader.xml"));
+        const QByteArray offline = fileBytes(m_folder + QStringLiteral("/Offline_ZeltonReader.xml"));
         QVERIFY2(offline == FeedA || offline == FeedB, "the offline copy is one feed, whole");
     }
 

@@ -1,5 +1,6 @@
 #include "app/ReaderWindow.h"
 #include "settings/SettingsKeys.h"
+#include "support/FileBytes.h"
 #include "support/LocalHttpServer.h"
 #include "view/HtmlView.h"
 
@@ -9,12 +10,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -27,7 +22,7 @@ class TestDemoPages : public QObject
 
 private:
     QTemporaryDir m_config;
-    const QByteArray m_feed = readFile(QStringLiteral(ZR_DEMO_ROOT "/feeds/demo.xml"));
+    const QByteArray m_feed = fileBytes(QStringLiteral(ZR_DEMO_ROOT "/feeds/demo.xml"));
     LocalHttpServer m_server{[this](const QByteArray &) {
         LocalHttpServer::Response response;
         response.body = m_feed;
@@ -49,7 +44,7 @@ private:
             QCOMPARE(file.write(actual), actual.size());
             return;
         }
-        const QByteArray expected = readFile(path);
+        const QByteArray expected = fileBytes(path);
         QVERIFY2(!expected.isEmpty(), qPrintable(path));
         QCOMPARE(actual, expected);
     }
@@ -80,7 +75,7 @@ private slots:
         compareWithFixture(portable(window.lastOutcome().pages.main), QStringLiteral("demo-news.html"));
         compareWithFixture(portable(window.lastOutcome().pages.info), QStringLiteral("demo-information.html"));
         compareWithFixture(portable(window.lastOutcome().pages.contacts), QStringLiteral("demo-contacts.html"));
-        compareWithFixture(readFile(settingsPath), QStringLiteral("demo-first-Settings.ini"));
+        compareWithFixture(fileBytes(settingsPath), QStringLiteral("demo-first-Settings.ini"));
 
         // Once the window was activated, the lists keep the user's choices: another style,
         // another size and one group.
@@ -93,7 +88,7 @@ private slots:
         choose(window, "ComboBox2", groups->findText(QStringLiteral("Pro děti")));
         compareWithFixture(portable(window.lastOutcome().pages.main), QStringLiteral("demo-news-children.html"));
         compareWithFixture(portable(window.lastOutcome().pages.info), QStringLiteral("demo-information-shadow.html"));
-        compareWithFixture(readFile(settingsPath), QStringLiteral("demo-Settings.ini"));
+        compareWithFixture(fileBytes(settingsPath), QStringLiteral("demo-Settings.ini"));
         QCOMPARE(groups->currentText(), QStringLiteral("Pro děti"));
     }
 };

@@ -1,5 +1,6 @@
 #include "feed/FeedDownload.h"
 #include "feed/FeedFiles.h"
+#include "support/FileBytes.h"
 #include "support/LocalHttpServer.h"
 
 #include <QDir>
@@ -35,12 +36,6 @@ qint64 peakResidentBytes()
             return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
     }
     return -1;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -93,7 +88,7 @@ void TestFeedDownload::shouldWriteBodyIntoTarget()
     LocalHttpServer server([&](const QByteArray &) { return answer(200, body); });
 
     QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
-    QCOMPARE(readAll(m_target), body);
+    QCOMPARE(fileBytes(m_target), body);
     QCOMPARE(folderEntries(), QStringList{QStringLiteral("feed.xml")});
 }
 
@@ -163,7 +158,7 @@ void TestFeedDownload::shouldFollowRedirect()
     });
 
     QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("old.xml"), m_target));
-    QCOMPARE(readAll(m_target), QByteArray("<feed/>"));
+    QCOMPARE(fileBytes(m_target), QByteArray("<feed/>"));
     const QList<QByteArray> expected{"GET /reader/old.xml HTTP/1.1", "GET /reader/new.xml HTTP/1.1"};
     QCOMPARE(server.requestLines(), expected);
 }
@@ -217,7 +212,7 @@ void TestFeedDownload::shouldEnforceBodyLimit()
     QCOMPARE(QFile::exists(m_target), accepted);
     QCOMPARE(folderEntries().size(), accepted ? 1 : 0);
     if (accepted)
-        QCOMPARE(readAll(m_target), QByteArray(bodySize, 'x'));
+        QCOMPARE(fileBytes(m_target), QByteArray(bodySize, 'x'));
 }
 
 void TestFeedDownload::shouldStopLongStreamAtLimitWithoutHoldingIt()

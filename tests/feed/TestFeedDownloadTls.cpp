@@ -1,4 +1,5 @@
 #include "feed/FeedDownload.h"
+#include "support/FileBytes.h"
 #include "support/LocalHttpServer.h"
 #include "support/LocalHttpsServer.h"
 
@@ -20,12 +21,6 @@ Response feedAnswer()
     Response response;
     response.body = Feed;
     return response;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -95,7 +90,7 @@ void TestFeedDownloadTls::shouldVerifyServerCertificate()
 
     QCOMPARE(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=demo"), m_target), expectedOk);
     if (expectedOk) {
-        QCOMPARE(readAll(m_target), Feed);
+        QCOMPARE(fileBytes(m_target), Feed);
         QCOMPARE(server.requestLines(), QList<QByteArray>{"GET /reader/xml.php?id=demo HTTP/1.1"});
     } else {
         QVERIFY(folderEntries().isEmpty());

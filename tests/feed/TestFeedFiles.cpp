@@ -2,6 +2,7 @@
 #include "common/Texts.h"
 #include "feed/FeedDownload.h"
 #include "feed/FeedFiles.h"
+#include "support/FileBytes.h"
 #include "support/LocalHttpServer.h"
 
 #include <QDir>
@@ -22,12 +23,6 @@ bool writeFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 LocalHttpServer::Response feedAnswer(int status)
@@ -188,9 +183,9 @@ void TestFeedFiles::shouldEnsureWorkFolder()
     QCOMPARE(EnsureWorkFolder(*m_paths), ok);
     QCOMPARE(QFileInfo(tmp).isDir(), ok);
     if (existing == u"folder")
-        QCOMPARE(readFile(tmp + u"/kept.xml"_s), QByteArray("<a/>"));
+        QCOMPARE(fileBytes(tmp + u"/kept.xml"_s), QByteArray("<a/>"));
     if (existing == u"file")
-        QCOMPARE(readFile(tmp), QByteArray("not a folder"));
+        QCOMPARE(fileBytes(tmp), QByteArray("not a folder"));
 }
 
 void TestFeedFiles::shouldTestOnlyFilesForExistence_data()
@@ -234,8 +229,8 @@ void TestFeedFiles::shouldUseDownloadedFeed()
     QVERIFY(!result.offline);
     QVERIFY(messages.isEmpty());
     QVERIFY(tempFeedPath.startsWith(m_paths->workFolder() + u'/'));
-    QCOMPARE(readFile(tempFeedPath), ServedFeed);
-    QCOMPARE(readFile(m_paths->offlineCopy()), OfflineFeed);
+    QCOMPARE(fileBytes(tempFeedPath), ServedFeed);
+    QCOMPARE(fileBytes(m_paths->offlineCopy()), OfflineFeed);
 }
 
 void TestFeedFiles::shouldFallBackToOfflineCopy()
@@ -250,8 +245,8 @@ void TestFeedFiles::shouldFallBackToOfflineCopy()
     QVERIFY(result.ok);
     QVERIFY(result.offline);
     QVERIFY(messages.isEmpty());
-    QCOMPARE(readFile(tempFeedPath), OfflineFeed);
-    QCOMPARE(readFile(m_paths->offlineCopy()), OfflineFeed);
+    QCOMPARE(fileBytes(tempFeedPath), OfflineFeed);
+    QCOMPARE(fileBytes(m_paths->offlineCopy()), OfflineFeed);
 }
 
 void TestFeedFiles::shouldReportNoConnectionWithoutOfflineCopy()
@@ -308,7 +303,7 @@ void TestFeedFiles::shouldReportAsDocumentedWhenTmpIsAFile()
 
     QVERIFY(!obtain(server, tempFeedPath, messages).ok);
     QCOMPARE(messages, QStringList{message});
-    QCOMPARE(readFile(m_paths->workFolder()), QByteArray("in the way"));
+    QCOMPARE(fileBytes(m_paths->workFolder()), QByteArray("in the way"));
 }
 
 void TestFeedFiles::shouldReplaceOfflineCopy_data()
@@ -332,8 +327,8 @@ void TestFeedFiles::shouldReplaceOfflineCopy()
     QVERIFY(writeFile(tempFeedPath, feed));
 
     RefreshOfflineCopy(*m_paths, tempFeedPath);
-    QCOMPARE(readFile(m_paths->offlineCopy()), feed);
-    QCOMPARE(readFile(tempFeedPath), feed);
+    QCOMPARE(fileBytes(m_paths->offlineCopy()), feed);
+    QCOMPARE(fileBytes(tempFeedPath), feed);
     // Nothing half-written is left beside the copy.
     const QStringList entries = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(entries, QStringList{u"Offline_ZeltonReader.xml"_s});
@@ -345,13 +340,13 @@ void TestFeedFiles::shouldKeepOfflineCopyWhenTempFeedIsMissing()
     QVERIFY(writeFile(m_paths->offlineCopy(), OfflineFeed));
 
     RefreshOfflineCopy(*m_paths, MakeTempFeedPath(*m_paths));
-    QCOMPARE(readFile(m_paths->offlineCopy()), OfflineFeed);
+    QCOMPARE(fileBytes(m_paths->offlineCopy()), OfflineFeed);
 
     // A folder standing at the temporary path is no feed either.
     const QString folder = MakeTempFeedPath(*m_paths);
     QVERIFY(QDir().mkdir(folder));
     RefreshOfflineCopy(*m_paths, folder);
-    QCOMPARE(readFile(m_paths->offlineCopy()), OfflineFeed);
+    QCOMPARE(fileBytes(m_paths->offlineCopy()), OfflineFeed);
 }
 
 void TestFeedFiles::shouldDeleteTempFeedSilently_data()

@@ -5,6 +5,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsKeys.h"
 #include "support/FeedBuilder.h"
+#include "support/FileBytes.h"
 #include "support/LocalHttpServer.h"
 
 #include <QDir>
@@ -91,12 +92,6 @@ const QByteArray GoodFeed = FeedBuilder()
                                 .add(item(QStringLiteral("Spolek"), QStringLiteral("Kultura"), QStringLiteral("Koncert")))
                                 .add(Info)
                                 .bytes();
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -212,7 +207,7 @@ private slots:
         QCOMPARE(f.host.timerStops, 0);
         QVERIFY(f.cycle.document().isOpen());
         QVERIFY(f.tempFiles().isEmpty());
-        QCOMPARE(readFile(f.paths.offlineCopy()), GoodFeed);
+        QCOMPARE(fileBytes(f.paths.offlineCopy()), GoodFeed);
         QCOMPARE(f.settings.ReadString(SettingsKeys::Group, {}), Texts::AllGroups);
         QCOMPARE(f.settings.ReadInteger(SettingsKeys::FontSize, -5), 4);
         QCOMPARE(f.settings.ReadInteger(SettingsKeys::Style, -5), 1);
@@ -273,7 +268,7 @@ private slots:
         QCOMPARE(f.host.pages.size(), 2);
         QCOMPARE(f.settings.ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport ID=other"));
         QCOMPARE(f.settings.ReadString(SettingsKeys::Id, {}), QStringLiteral("demo"));
-        QCOMPARE(readFile(f.paths.settingsFile()),
+        QCOMPARE(fileBytes(f.paths.settingsFile()),
                  QByteArray("[ZELTON_INFO_READER]\nID=demo\nSkupina=Sport ID=other\nFontSize=4\nVzhled=1\n"));
     }
 
@@ -296,7 +291,7 @@ private slots:
         QCOMPARE(f.host.pages.size(), 1);
         for (const QString *page : {&f.outcome.pages.main, &f.outcome.pages.info, &f.outcome.pages.contacts})
             QVERIFY(page->contains(QStringLiteral("<div>Offline</div>")));
-        QCOMPARE(readFile(f.paths.offlineCopy()), GoodFeed);
+        QCOMPARE(fileBytes(f.paths.offlineCopy()), GoodFeed);
         QCOMPARE(f.host.timerStops, 0);
     }
 
@@ -321,7 +316,7 @@ private slots:
         QCOMPARE(f.host.timerStops, 1);
         QVERIFY(!f.cycle.document().isOpen());
         QCOMPARE(f.tempFiles().size(), 1);  // left for the user to look at
-        QCOMPARE(readFile(f.paths.offlineCopy()), GoodFeed);
+        QCOMPARE(fileBytes(f.paths.offlineCopy()), GoodFeed);
     }
 
     void shouldRefuseFeedNotDeclaredUtf8()
@@ -360,7 +355,7 @@ private slots:
 
         verifyFailureExit(f, Texts::BadTag);
         QCOMPARE(f.host.caption, caption);
-        QCOMPARE(readFile(f.paths.offlineCopy()), GoodFeed);
+        QCOMPARE(fileBytes(f.paths.offlineCopy()), GoodFeed);
         QCOMPARE(f.tempFiles().size(), 1);
     }
 

@@ -1,4 +1,5 @@
 #include "support/LocalHttpsServer.h"
+#include "support/FileBytes.h"
 
 #include <QFile>
 #include <QHostAddress>
@@ -6,12 +7,6 @@
 #include <QSslConfiguration>
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 const QStringList EcKey = {QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
                            QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
@@ -32,7 +27,7 @@ TestCertificateAuthority::TestCertificateAuthority()
                                             QStringLiteral("-addext"), QStringLiteral("basicConstraints=critical,CA:TRUE"),
                                             QStringLiteral("-addext"), QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")});
     if (made)
-        m_certificate = QSslCertificate(readAll(certificatePath()), QSsl::Pem);
+        m_certificate = QSslCertificate(fileBytes(certificatePath()), QSsl::Pem);
 }
 
 QString TestCertificateAuthority::certificatePath() const
@@ -69,7 +64,7 @@ TestCertificateAuthority::Issued TestCertificateAuthority::issue(const QString &
                     QStringLiteral("-extfile"), extensions, QStringLiteral("-out"), certificate});
     if (!made)
         return none;
-    return {QSslCertificate(readAll(certificate), QSsl::Pem), QSslKey(readAll(key), QSsl::Ec)};
+    return {QSslCertificate(fileBytes(certificate), QSsl::Pem), QSslKey(fileBytes(key), QSsl::Ec)};
 }
 
 void TestCertificateAuthority::trustInThisProcess() const
