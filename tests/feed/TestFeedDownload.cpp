@@ -124,8 +124,8 @@ void TestFeedDownload::shouldFailWhenServerNeverAnswers_data()
 {
     QTest::addColumn<int>("idleMs");
     QTest::addColumn<int>("totalMs");
-    QTest::newRow("idle limit") << 300 << 60'000;
-    QTest::newRow("total limit") << 60'000 << 300;
+    QTest::newRow("idle limit") << 1000 << 60'000;
+    QTest::newRow("total limit") << 60'000 << 1000;
 }
 
 void TestFeedDownload::shouldFailWhenServerNeverAnswers()
@@ -143,7 +143,9 @@ void TestFeedDownload::shouldFailWhenServerNeverAnswers()
 
     QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits));
     QCOMPARE(folderEntries(), QStringList());
-    QCOMPARE(server.requestLines().size(), 1);
+    // Never tried twice. On a loaded machine the limit may end the request before the
+    // server thread has even read it, so its arrival is not asserted.
+    QVERIFY(server.requestLines().size() <= 1);
 }
 
 void TestFeedDownload::shouldFollowRedirect()
