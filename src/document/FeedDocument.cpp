@@ -45,7 +45,12 @@ void FeedDocument::OpenFeedDocument(const QString &path)
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ReaderError(file.errorString());
+    OpenFeedBytes(data);
+}
 
+void FeedDocument::OpenFeedBytes(const QByteArray &data)
+{
+    close();
     // Parsed aside so that a failure leaves this document closed, not half replaced.
     QDomDocument parsed;
     ParseFeedBytes(data, parsed);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDomDocument>
 #include <QDomElement>
 #include <QString>
@@ -15,6 +16,8 @@ public:
     // ReaderError with "<description>\r\nLine: <n>\r\n<first 40 characters of that line>";
     // the document then stays closed. External entities and resources are never read.
     void OpenFeedDocument(const QString &path);
+    // The same for the bytes of a feed already in memory.
+    void OpenFeedBytes(const QByteArray &data);
     void close();
 
     // The encoding named by the XML declaration as written; empty without one.

@@ -1,19 +1,14 @@
 #include "feed/RefreshCycle.h"
 
 #include "common/ReaderError.h"
-#include "common/Texts.h"
 #include "feed/FeedFiles.h"
+#include "feed/FeedWalk.h"
 #include "feed/RefreshHost.h"
-#include "render/InfoBlocks.h"
-#include "render/NewsCard.h"
 #include "render/PageAssembly.h"
 
 #include <utility>
 
 namespace {
-
-const QString ItemRun = QStringLiteral("zelton_information");
-const QString InfoRun = QStringLiteral("zelton_other_information");
 
 // Marks the cycle as running for as long as it lives, whatever way the cycle ends.
 class RunningFlag
@@ -27,12 +22,6 @@ public:
 private:
     bool &m_flag;
 };
-
-CardSettings cardSettingsOf(const ReaderChoices &choices, const QString &baseUrl)
-{
-    return CardSettings{choices.fontSizeText, choices.style,     choices.version,
-                        baseUrl,              choices.groupIndex, choices.groupText};
-}
 
 } // namespace
 
@@ -57,21 +46,23 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
 {
     CycleOutcome outcome;
     outcome.choices = choices;
-    ItemWalk items;
+    // The window shows what each element changed and stays responsive between elements.
+    FeedWalk walk(choices, m_baseUrl, [this](const WindowLook &look) {
+        m_host.showLook(look);
+        m_host.pumpEvents();
+    });
     // Every stage fails by throwing ReaderError. Until the feed was read whole a failure
     // ends the cycle as a failed feed; after that the page is already shown, so the user
     // only learns what failed and the refresh timer keeps running.
     try {
         outcome.offline = fetch(choices);
-        open();
-        walkItems(choices, items);
-        const InfoBlocks blocks = walkInfo(choices);
+        m_document.OpenFeedDocument(m_tempFeedPath);
+        walk.walk(m_document);
 
         // Only a feed whose every element was read becomes the last good feed.
         RefreshOfflineCopy(m_paths, m_tempFeedPath);
-        outcome.pages = AssemblePages(items.cardsHtml, blocks.info, blocks.contacts,
-                                      items.pageBackground, outcome.offline);
-        outcome.groupList = RefillGroupFilter(choices.restoredGroup, items.groups);
+        outcome.pages = walk.pages(outcome.offline);
+        outcome.groupList = walk.groupList();
         outcome.completed = true;
 
         finish(outcome);
@@ -80,7 +71,7 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
         if (outcome.completed)
             endFailedFinish(outcome.failure);
         else
-            endFailedFeed(outcome, items.look);
+            endFailedFeed(outcome, walk.pendingLook());
     }
     return outcome;
 }
@@ -93,49 +84,6 @@ bool RefreshCycle::fetch(const ReaderChoices &choices)
     m_host.pumpEvents();
     const QString feedUrl = BuildFeedUrl(m_baseUrl, choices.organizationId, choices.version);
     return ObtainFeedFile(m_paths, feedUrl, m_tempFeedPath, m_limits);
-}
-
-void RefreshCycle::open()
-{
-    m_document.OpenFeedDocument(m_tempFeedPath);
-    if (!m_document.hasUtf8Declaration())
-        throw ReaderError(Texts::NotUtf8);
-}
-
-void RefreshCycle::walkItems(const ReaderChoices &choices, ItemWalk &items)
-{
-    const CardSettings settings = cardSettingsOf(choices, m_baseUrl);
-    walkRun(ItemRun, [&](const QDomElement &item) { NewsCardStep(item, settings, items); }, items.look);
-}
-
-InfoBlocks RefreshCycle::walkInfo(const ReaderChoices &choices)
-{
-    InfoBlocks blocks;
-    WindowLook noLook;
-    walkRun(InfoRun, [&](const QDomElement &element) {
-        OrganizationInfoStep(element, choices.fontSizeText, choices.style, blocks);
-    }, noLook);
-    return blocks;
-}
-
-void RefreshCycle::walkRun(const QString &runName, const std::function<void(const QDomElement &)> &step,
-                           WindowLook &look)
-{
-    QDomElement element = m_document.FirstInRun(runName);
-    // A run without any element fails like a faulty element.
-    if (element.isNull())
-        throw ReaderError(Texts::BadTag);
-    do {
-        try {
-            step(element);
-        } catch (const ReaderError &) {
-            // Whatever made the element faulty, the user is told the same.
-            throw ReaderError(Texts::BadTag);
-        }
-        element = NextInRun(element, runName);
-        m_host.showLook(std::exchange(look, WindowLook{}));
-        m_host.pumpEvents();
-    } while (!element.isNull());
 }
 
 void RefreshCycle::finish(const CycleOutcome &outcome)

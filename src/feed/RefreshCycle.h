@@ -5,19 +5,16 @@
 #include "feed/CycleOutcome.h"
 #include "feed/FeedDownload.h"
 
-#include <QDomElement>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 class RefreshHost;
-struct ItemWalk;
-struct InfoBlocks;
 struct WindowLook;
 
 // One refresh cycle: fetch, parse, walk the items and the organization info, build the
-// pages and hand them with the refilled group list to the window.
+// pages and hand them with the refilled group list to the window (the walks and the pages
+// are FeedWalk's).
 class RefreshCycle
 {
 public:
@@ -37,13 +34,6 @@ private:
     CycleOutcome run(const ReaderChoices &choices);
     // The stages up to a feed read whole; each throws ReaderError with the user's message.
     bool fetch(const ReaderChoices &choices);
-    void open();
-    void walkItems(const ReaderChoices &choices, ItemWalk &items);
-    InfoBlocks walkInfo(const ReaderChoices &choices);
-    // Walks one run of the root's children, showing each element's look and pumping events
-    // after it.
-    void walkRun(const QString &runName, const std::function<void(const QDomElement &)> &step,
-                 WindowLook &look);
     // Shows the page, lets the window apply the outcome, removes the temporary file.
     void finish(const CycleOutcome &outcome);
     // The failure exits: before the feed was read whole, and after.

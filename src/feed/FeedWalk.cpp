@@ -1,0 +1,71 @@
+#include "feed/FeedWalk.h"
+
+#include "common/ReaderError.h"
+#include "common/Texts.h"
+#include "render/PageAssembly.h"
+
+#include <utility>
+
+namespace {
+
+const QString ItemRun = QStringLiteral("zelton_information");
+const QString InfoRun = QStringLiteral("zelton_other_information");
+
+CardSettings cardSettingsOf(const ReaderChoices &choices, const QString &baseUrl)
+{
+    return CardSettings{choices.fontSizeText, choices.style,     choices.version,
+                        baseUrl,              choices.groupIndex, choices.groupText};
+}
+
+} // namespace
+
+FeedWalk::FeedWalk(const ReaderChoices &choices, const QString &baseUrl, AfterElement afterElement)
+    : m_choices(choices)
+    , m_cardSettings(cardSettingsOf(choices, baseUrl))
+    , m_afterElement(std::move(afterElement))
+{
+}
+
+void FeedWalk::walk(const FeedDocument &document)
+{
+    if (!document.hasUtf8Declaration())
+        throw ReaderError(Texts::NotUtf8);
+
+    walkRun(document, ItemRun,
+            [&](const QDomElement &item) { NewsCardStep(item, m_cardSettings, m_items); }, m_items.look);
+
+    WindowLook noLook;
+    walkRun(document, InfoRun, [&](const QDomElement &element) {
+        OrganizationInfoStep(element, m_choices.fontSizeText, m_choices.style, m_blocks);
+    }, noLook);
+}
+
+void FeedWalk::walkRun(const FeedDocument &document, const QString &runName,
+                       const std::function<void(const QDomElement &)> &step, WindowLook &look)
+{
+    QDomElement element = document.FirstInRun(runName);
+    // A run without any element fails like a faulty element.
+    if (element.isNull())
+        throw ReaderError(Texts::BadTag);
+    do {
+        try {
+            step(element);
+        } catch (const ReaderError &) {
+            // Whatever made the element faulty, the user is told the same.
+            throw ReaderError(Texts::BadTag);
+        }
+        element = NextInRun(element, runName);
+        m_afterElement(std::exchange(look, WindowLook{}));
+    } while (!element.isNull());
+}
+
+Pages FeedWalk::pages(bool offline) const
+{
+    return AssemblePages(m_items.cardsHtml, m_blocks.info, m_blocks.contacts, m_items.pageBackground,
+                         offline);
+}
+
+GroupFilterState FeedWalk::groupList() const
+{
+    return RefillGroupFilter(m_choices.restoredGroup, m_items.groups);
+}
