@@ -6,6 +6,8 @@
 #include <QDomProcessingInstruction>
 #include <QFile>
 
+#include <cstring>
+
 namespace {
 
 // The lookup rule shared by the runs and the element texts: the first child element named
@@ -22,6 +24,47 @@ QDomElement firstMatchingChild(const QDomElement &parent, const QString &name)
             return child;
     }
     return {};
+}
+
+bool sameText(const QString &a, const QString &b)
+{
+    return a.size() == b.size() && std::memcmp(a.constData(), b.constData(), size_t(a.size()) * sizeof(QChar)) == 0;
+}
+
+// The index in `names` of the name `child` bears with or without a prefix; -1 for none. An
+// unprefixed node name is the local name (or there is none, for an element made without
+// namespaces); a prefixed one never equals a name without a colon. Children mostly come in
+// the order of `names`, so `expected` is tried first.
+qsizetype indexOfName(const QDomNode &child, std::span<const QString> names, qsizetype expected)
+{
+    const QString nodeName = child.nodeName();
+    if (expected < qsizetype(names.size()) && sameText(names[expected], nodeName))
+        return expected;
+    for (qsizetype i = 0; i < qsizetype(names.size()); ++i) {
+        if (sameText(names[i], nodeName))
+            return i;
+    }
+    if (!nodeName.contains(u':'))
+        return -1;
+    const QString localName = child.localName();
+    for (qsizetype i = 0; i < qsizetype(names.size()); ++i) {
+        if (sameText(names[i], localName))
+            return i;
+    }
+    return -1;
+}
+
+// The text of an element read as a text: empty when it has no child, the value of its only
+// child when that is a text or CDATA node.
+QString onlyText(const QDomElement &child, const QString &name)
+{
+    if (child.isNull() || !child.hasChildNodes())
+        return {};
+
+    const QDomNode only = child.firstChild();
+    if (only.nextSibling().isNull() && (only.isText() || only.isCDATASection()))
+        return only.nodeValue();
+    throw ReaderError(QStringLiteral("Prvek ") + name + QStringLiteral(" neobsahuje jen text."));
 }
 
 QString upperAscii(QString text)
@@ -55,12 +98,14 @@ void FeedDocument::OpenFeedBytes(const QByteArray &data)
     QDomDocument parsed;
     ParseFeedBytes(data, parsed);
     m_dom = parsed;
+    m_sourceSize = data.size();
     m_open = true;
 }
 
 void FeedDocument::close()
 {
     m_dom = QDomDocument();
+    m_sourceSize = 0;
     m_open = false;
 }
 
@@ -107,12 +152,33 @@ QDomElement NextInRun(const QDomElement &element, const QString &name)
 
 QString ChildText(const QDomElement &element, const QString &name)
 {
-    const QDomElement child = firstMatchingChild(element, name);
-    if (child.isNull() || !child.hasChildNodes())
-        return {};
+    return onlyText(firstMatchingChild(element, name), name);
+}
 
-    const QDomNode only = child.firstChild();
-    if (only.nextSibling().isNull() && (only.isText() || only.isCDATASection()))
-        return only.nodeValue();
-    throw ReaderError(QStringLiteral("Prvek ") + name + QStringLiteral(" neobsahuje jen text."));
+ChildTexts::ChildTexts(const QDomElement &element, std::span<const QString> names)
+    : m_names(names)
+    , m_children(qsizetype(names.size()))
+{
+    // The same rule as firstMatchingChild for every name at once: a child of another namespace
+    // than its parent's does not count, and a later child of a name already found is passed.
+    const QString parentNamespace = element.namespaceURI();
+    qsizetype missing = m_children.size();
+    qsizetype expected = 0;
+    for (QDomNode child = element.firstChild(); missing > 0 && !child.isNull(); child = child.nextSibling()) {
+        if (!child.isElement())
+            continue;
+        const qsizetype index = indexOfName(child, names, expected);
+        if (index < 0 || !m_children[index].isNull())
+            continue;
+        if (!parentNamespace.isEmpty() && child.namespaceURI() != parentNamespace)
+            continue;
+        m_children[index] = child.toElement();
+        expected = index + 1;
+        --missing;
+    }
+}
+
+QString ChildTexts::text(qsizetype index) const
+{
+    return onlyText(m_children[index], m_names[index]);
 }
