@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
+#include <cctype>
 #include <cstring>
 
 namespace {
@@ -178,6 +179,37 @@ QByteArray leadingDeclaredEncoding(const QByteArray &data)
     return close < 0 ? QByteArray("?") : declaration.sliced(at + 1, close - at - 1).toByteArray();
 }
 
+// Whether a document type declaration may stand in the prolog: past the byte order mark, the
+// XML declaration, comments, processing instructions and blanks, up to the root element's
+// start. Anywhere after that a declaration is a fault the parser finds itself. Whatever this
+// does not recognise is searched whole.
+bool prologMayHoldDoctype(QByteArrayView text)
+{
+    qsizetype at = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (;;) {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n'))
+            ++at;
+        const QByteArrayView rest = text.sliced(at);
+        qsizetype close = -1;
+        qsizetype closeLength = 0;
+        if (rest.startsWith("<?")) {
+            close = rest.indexOf("?>", 2);
+            closeLength = 2;
+        } else if (rest.startsWith("<!--")) {
+            close = rest.indexOf("-->", 4);
+            closeLength = 3;
+        }
+        if (close >= 0) {
+            at += close + closeLength;
+            continue;
+        }
+        const bool rootStarts = rest.size() > 1 && rest[0] == '<'
+                                && (std::isalpha(static_cast<uchar>(rest[1])) || rest[1] == '_'
+                                    || rest[1] == ':' || static_cast<uchar>(rest[1]) >= 0x80);
+        return !rootStarts && rest.indexOf("<!DOCTYPE") >= 0;
+    }
+}
+
 // Whether the bytes are surely read as UTF-8, hold no document type declaration and are valid
 // UTF-8: then a parse that succeeds is all the checking they need, since the diagnosis below
 // would find nothing either.
@@ -189,8 +221,9 @@ bool plainUtf8Feed(const QByteArray &data)
     const QByteArray declared = leadingDeclaredEncoding(data);
     if (!declared.isEmpty() && QStringConverter::encodingForName(declared.constData()) != QStringConverter::Utf8)
         return false;
-    // Read as UTF-8, a declaration of the document type can only be these very bytes.
-    return !data.contains("<!DOCTYPE") && firstInvalidUtf8(data) < 0;
+    // Read as UTF-8, a declaration of the document type can only be these very bytes. The
+    // library's check of UTF-8 refuses exactly the sequences firstInvalidUtf8 does.
+    return !prologMayHoldDoctype(data) && QByteArrayView(data).isValidUtf8();
 }
 
 // Finds every fault with its line: a first pass with the stream reader, which stops at a

@@ -178,6 +178,23 @@ private slots:
         QTest::newRow("external document type")
             << Declaration + "<!DOCTYPE feed SYSTEM \"feed-definition-of-the-organization.dtd\">\n<feed/>"
             << Texts::FeedDoctypeRefused << 2 << "<!DOCTYPE feed SYSTEM \"feed-definition-o";
+        // Wherever the prolog lets a declaration stand, and in any encoding, it is refused
+        // before anything of it is read; inside the root it is a fault of its own.
+        QTest::newRow("document type after a processing instruction")
+            << Declaration + "<?style kind=\"x\"?>\n<!DOCTYPE feed [<!ENTITY a \"b\">]>\n<feed>&a;</feed>"
+            << Texts::FeedDoctypeRefused << 3 << "<!DOCTYPE feed [<!ENTITY a \"b\">]>";
+        QTest::newRow("document type after a byte order mark and blanks")
+            << QByteArray("\xEF\xBB\xBF \t\r\n<!DOCTYPE feed>\n<feed/>") << Texts::FeedDoctypeRefused << 2
+            << "<!DOCTYPE feed>";
+        QTest::newRow("document type inside an unclosed comment")
+            << Declaration + "<!-- open\n<!DOCTYPE feed [<!ENTITY a \"b\">]>\n<feed>&a;</feed>"
+            << "" << 2 << "<!-- open";
+        QTest::newRow("UTF-16 document type")
+            << utf16WithByteOrderMark(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"
+                                                     "<!DOCTYPE feed [<!ENTITY a \"b\">]>\n<feed>&a;</feed>"))
+            << Texts::FeedDoctypeRefused << 2 << "<!DOCTYPE feed [<!ENTITY a \"b\">]>";
+        QTest::newRow("document type inside the root") << Declaration + "<feed>\n<!DOCTYPE feed>\n</feed>"
+                                                       << "" << 3 << "<!DOCTYPE feed>";
     }
 
     void shouldRejectDocumentThatIsNotWellFormed()
