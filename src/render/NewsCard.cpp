@@ -6,8 +6,11 @@
 #include "render/Colors.h"
 
 #include <QStringBuilder>
+#include <QStringView>
 
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <optional>
 
 namespace {
@@ -27,25 +30,31 @@ bool isShownTime(const QString &time)
     return !time.isEmpty() && time != NoTime;
 }
 
-// Appends each piece in turn: the card goes straight into the walk's text, which has room
-// reserved, with no temporary per card (and none of the regrowing that `+=` of a
-// concatenation does to a text more than half full).
-template<typename... Pieces>
-void appendPieces(QString &html, const Pieces &...pieces)
+// Appends the pieces with one size change and plain copies: the card goes straight into the
+// walk's text, which has room reserved, with no temporary per card (and none of the
+// regrowing that `+=` of a concatenation does to a text more than half full).
+void appendPieces(QString &html, std::initializer_list<QStringView> pieces)
 {
-    (html.append(pieces), ...);
+    qsizetype total = 0;
+    for (const QStringView piece : pieces)
+        total += piece.size();
+    const qsizetype at = html.size();
+    html.resize(at + total);
+    QChar *out = html.data() + at;
+    for (const QStringView piece : pieces)
+        out = std::copy(piece.begin(), piece.end(), out);
 }
 
 void appendCardDate(QString &text, const QString &date, const QString &time, const QString &dateTo,
                     const QString &timeTo)
 {
-    text += date;
+    appendPieces(text, {date});
     if (isShownTime(time))
-        appendPieces(text, QChar(u' '), time);
+        appendPieces(text, {u" ", time});
     if (!dateTo.isEmpty() && dateTo != NoDate) {
-        appendPieces(text, QStringView(u" - "), dateTo);
+        appendPieces(text, {u" - ", dateTo});
         if (isShownTime(timeTo))
-            appendPieces(text, QChar(u' '), timeTo);
+            appendPieces(text, {u" ", timeTo});
     }
 }
 
@@ -182,16 +191,16 @@ void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
     const CardPieces &pieces = cardPieces(settings, walk.pieces);
     const auto &p = pieces.joined;
     QString &html = walk.cardsHtml;
-    appendPieces(html, p[Piece::Box], cardColor, p[Piece::BoxText], textColor, p[Piece::BoxGroup], textColor,
-                 p[Piece::GroupText], group, p[Piece::Date], textColor, p[Piece::DateText]);
+    appendPieces(html, {p[Piece::Box], cardColor, p[Piece::BoxText], textColor, p[Piece::BoxGroup], textColor,
+                        p[Piece::GroupText], group, p[Piece::Date], textColor, p[Piece::DateText]});
     appendCardDate(html, date, time, dateTo, timeTo);
-    appendPieces(html, p[Piece::Body], textColor, p[Piece::BodyText]);
+    appendPieces(html, {p[Piece::Body], textColor, p[Piece::BodyText]});
     if (picture.isEmpty()) {
-        appendPieces(html, body, p[Piece::End]);
+        appendPieces(html, {body, p[Piece::End]});
     } else {
-        appendPieces(html, PictureMinWidth, QString::number(box.width()), PictureMinHeight,
-                     QString::number(box.height()), p[Piece::PictureSource], picture,
-                     PictureImgPadding, spacing, PicturePx, spacing, p[Piece::PictureText], spacing,
-                     TextPaddingEnd, body, p[Piece::PictureEnd]);
+        appendPieces(html, {PictureMinWidth, QString::number(box.width()), PictureMinHeight,
+                            QString::number(box.height()), p[Piece::PictureSource], picture,
+                            PictureImgPadding, spacing, PicturePx, spacing, p[Piece::PictureText], spacing,
+                            TextPaddingEnd, body, p[Piece::PictureEnd]});
     }
 }
