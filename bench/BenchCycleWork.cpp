@@ -161,12 +161,12 @@ int main(int argc, char *argv[])
             QDomDocument dom;
             timeBareParse(feed, dom);
         }
-        for (int sample = 0; sample < count; ++sample) {
-            {
+        // A B B A ...: neither side always runs on the memory the other just freed.
+        for (int sample = 0; sample < 2 * count; ++sample) {
+            if ((sample + sample / 2) % 2 == 0) {
                 QDomDocument dom;
                 bare.push_back(timeBareParse(feed, dom));
-            }
-            {
+            } else {
                 CycleResult result;
                 cycle.push_back(timeCycle(feed, result, &phases));
             }

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -55,16 +56,21 @@ qsizetype indexOfName(const QDomNode &child, std::span<const QString> names, qsi
 }
 
 // The text of an element read as a text: empty when it has no child, the value of its only
-// child when that is a text or CDATA node.
-QString onlyText(const QDomElement &child, const QString &name)
+// child when that is a text or CDATA node; nothing otherwise.
+std::optional<QString> textOf(const QDomNode &child)
 {
     if (child.isNull() || !child.hasChildNodes())
-        return {};
+        return QString();
 
     const QDomNode only = child.firstChild();
     if (only.nextSibling().isNull() && (only.isText() || only.isCDATASection()))
         return only.nodeValue();
-    throw ReaderError(QStringLiteral("Prvek ") + name + QStringLiteral(" neobsahuje jen text."));
+    return std::nullopt;
+}
+
+ReaderError unreadableChild(const QString &name)
+{
+    return ReaderError(QStringLiteral("Prvek ") + name + QStringLiteral(" neobsahuje jen text."));
 }
 
 QString upperAscii(QString text)
@@ -152,33 +158,44 @@ QDomElement NextInRun(const QDomElement &element, const QString &name)
 
 QString ChildText(const QDomElement &element, const QString &name)
 {
-    return onlyText(firstMatchingChild(element, name), name);
+    std::optional<QString> text = textOf(firstMatchingChild(element, name));
+    if (!text)
+        throw unreadableChild(name);
+    return *std::move(text);
 }
 
 ChildTexts::ChildTexts(const QDomElement &element, std::span<const QString> names)
     : m_names(names)
-    , m_children(qsizetype(names.size()))
+    , m_texts(qsizetype(names.size()))
 {
+    Q_ASSERT(names.size() <= 32);
     // The same rule as firstMatchingChild for every name at once: a child of another namespace
     // than its parent's does not count, and a later child of a name already found is passed.
     const QString parentNamespace = element.namespaceURI();
-    qsizetype missing = m_children.size();
+    quint32 found = 0;
+    const quint32 all = names.size() == 32 ? ~0U : (1U << names.size()) - 1;
     qsizetype expected = 0;
-    for (QDomNode child = element.firstChild(); missing > 0 && !child.isNull(); child = child.nextSibling()) {
+    for (QDomNode child = element.firstChild(); found != all && !child.isNull(); child = child.nextSibling()) {
         if (!child.isElement())
             continue;
         const qsizetype index = indexOfName(child, names, expected);
-        if (index < 0 || !m_children[index].isNull())
+        if (index < 0 || (found & (1U << index)))
             continue;
         if (!parentNamespace.isEmpty() && child.namespaceURI() != parentNamespace)
             continue;
-        m_children[index] = child.toElement();
+        found |= 1U << index;
         expected = index + 1;
-        --missing;
+        // Taken now, while the child is at hand; a fault is only told when the text is read.
+        if (std::optional<QString> text = textOf(child))
+            m_texts[index] = *std::move(text);
+        else
+            m_unreadable |= 1U << index;
     }
 }
 
-QString ChildTexts::text(qsizetype index) const
+const QString &ChildTexts::text(qsizetype index) const
 {
-    return onlyText(m_children[index], m_names[index]);
+    if (m_unreadable & (1U << index))
+        throw unreadableChild(m_names[index]);
+    return m_texts[index];
 }

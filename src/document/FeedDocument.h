@@ -50,18 +50,19 @@ QDomElement NextInRun(const QDomElement &element, const QString &name);
 QString ChildText(const QDomElement &element, const QString &name);
 
 // The children of one element that a reader step reads, found in a single pass over its
-// children: for each of `names` the first child that ChildText would take. A text is only
-// checked when it is read, so a faulty child that is never read fails nothing.
-// `names` must outlive the object.
+// children: for each of `names` the first child that ChildText would take, and its text.
+// A child that holds more than a text only fails when its text is read, so a faulty child
+// that is never read fails nothing. `names` (at most 32) must outlive the object.
 class ChildTexts
 {
 public:
     ChildTexts(const QDomElement &element, std::span<const QString> names);
 
     // ChildText(element, names[index]), with its empty text and its ReaderError.
-    QString text(qsizetype index) const;
+    const QString &text(qsizetype index) const;
 
 private:
     std::span<const QString> m_names;
-    QVarLengthArray<QDomElement, 16> m_children;
+    QVarLengthArray<QString, 16> m_texts;
+    quint32 m_unreadable = 0;  // bit i: child i holds more than one text or CDATA node
 };

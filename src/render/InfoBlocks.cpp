@@ -61,9 +61,9 @@ void OrganizationInfoStep(const QDomElement &element, const QString &fontSize, i
     const ChildTexts children(element, InfoChildNames);
     blocks.info = children.text(InfoChild::Information);
     blocks.contacts = children.text(InfoChild::Contacts);
-    const QString background = children.text(InfoChild::Background);
-    const QString textColor = children.text(InfoChild::TextColor);
-    const QString headingColor = children.text(InfoChild::HeadingColor);
+    const QString &background = children.text(InfoChild::Background);
+    const QString &textColor = children.text(InfoChild::TextColor);
+    const QString &headingColor = children.text(InfoChild::HeadingColor);
 
     blocks.info = wrapBlock(blocks.info, background, textColor, fontSize, style);
     blocks.contacts = wrapBlock(blocks.contacts, background, textColor, fontSize, style);

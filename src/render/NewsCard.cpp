@@ -163,13 +163,13 @@ void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
     // Everything up to the filter runs for skipped items too: they still colour the
     // window, set the page background and contribute their group.
     walk.pageBackground = children.text(Item::Background);
-    const QString cardColor = children.text(Item::CardColor);
-    const QString textColor = children.text(Item::TextColor);
-    const QString group = children.text(Item::Group);
+    const QString &cardColor = children.text(Item::CardColor);
+    const QString &textColor = children.text(Item::TextColor);
+    const QString &group = children.text(Item::Group);
     walk.groups.add(group);
-    const QString spacing = children.text(Item::Spacing);
-    const QString sizeX = children.text(Item::SizeX);
-    const QString sizeY = children.text(Item::SizeY);
+    const QString &spacing = children.text(Item::Spacing);
+    const QString &sizeX = children.text(Item::SizeX);
+    const QString &sizeY = children.text(Item::SizeY);
 
     walk.look.toolbarColor = HexToTColor(walk.pageBackground);
 
@@ -178,12 +178,12 @@ void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
     if (!PassesGroupFilter(settings.groupIndex, settings.groupText, group))
         return;
 
-    const QString date = children.text(Item::Date);
-    const QString time = children.text(Item::Time);
-    const QString dateTo = children.text(Item::DateTo);
-    const QString timeTo = children.text(Item::TimeTo);
-    const QString picture = children.text(Item::Picture);
-    const QString body = children.text(Item::Body);
+    const QString &date = children.text(Item::Date);
+    const QString &time = children.text(Item::Time);
+    const QString &dateTo = children.text(Item::DateTo);
+    const QString &timeTo = children.text(Item::TimeTo);
+    const QString &picture = children.text(Item::Picture);
+    const QString &body = children.text(Item::Body);
 
     // The card: Box, card colour, BoxText, text colour, BoxGroup, text colour, GroupText,
     // group, Date, text colour, DateText, date, Body, text colour, BodyText, then the body
