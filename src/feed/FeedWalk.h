@@ -28,8 +28,8 @@ public:
     // What the faulty item changed before its fault, shown with the message; empty otherwise.
     const WindowLook &pendingLook() const { return m_items.look; }
 
-    // The pages and the group list of a feed walked whole. The news page takes over the
-    // walk's cards, so the pages are had once.
+    // The pages and the group list of a feed walked whole. The news page takes the walk's
+    // cards over rather than copying them, so the pages are asked for once.
     Pages pages(bool offline);
     GroupFilterState groupList() const;
 
