@@ -149,7 +149,7 @@ int main(int argc, char *argv[])
             return 2;
         }
         // Fewer samples of the biggest feeds keep a run within minutes; never fewer than 5.
-        const int count = samples > 0 ? samples : items >= 50000 ? 7 : items >= 5000 ? 15 : 21;
+        const int count = samples > 0 ? samples : items >= 50000 ? 7 : 21;
 
         std::vector<qint64> cycle;
         std::vector<qint64> bare;
