@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
+
 namespace {
 
 const QByteArray Declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -408,6 +410,29 @@ private slots:
         const QDomElement element = feed.FirstInRun(QStringLiteral("zelton_information"));
         QVERIFY(!element.isNull());
         QCOMPARE(ChildText(element, name), text);
+        // The one-pass reading of several children takes the very same child.
+        const std::array<QString, 2> names{QStringLiteral("ZELTON_FIRMA"), name};
+        QCOMPARE(ChildTexts(element, names).text(1), text);
+    }
+
+    // In a parent of a namespace only children of that namespace count, in both readings.
+    void shouldReadOnlyChildrenOfTheParentsNamespace()
+    {
+        FeedDocument feed;
+        QCOMPARE(openFailure(feed, Declaration + "<feed xmlns=\"urn:f\"><zelton_information>"
+                                       "<o:ZELTON_TEXT xmlns:o=\"urn:o\">cizí</o:ZELTON_TEXT>"
+                                       "<ZELTON_TEXT>vlastní</ZELTON_TEXT><ZELTON_FIRMA>F</ZELTON_FIRMA>"
+                                       "</zelton_information></feed>"),
+                 QString());
+        const QDomElement element = feed.FirstInRun(QStringLiteral("zelton_information"));
+        QVERIFY(!element.isNull());
+        QCOMPARE(ChildText(element, QStringLiteral("ZELTON_TEXT")), QStringLiteral("vlastní"));
+        const std::array<QString, 3> names{QStringLiteral("ZELTON_TEXT"), QStringLiteral("ZELTON_DATE"),
+                                           QStringLiteral("ZELTON_FIRMA")};
+        const ChildTexts texts(element, names);
+        QCOMPARE(texts.text(0), QStringLiteral("vlastní"));
+        QCOMPARE(texts.text(1), QString());
+        QCOMPARE(texts.text(2), QStringLiteral("F"));
     }
 
     void shouldRefuseElementThatHoldsMoreThanText_data()
@@ -435,6 +460,11 @@ private slots:
         const QDomElement element = feed.FirstInRun(QStringLiteral("zelton_information"));
         QVERIFY(!element.isNull());
         QVERIFY_THROWS_EXCEPTION(ReaderError, ChildText(element, QStringLiteral("ZELTON_TEXT")));
+        // Read together with other children, the fault is only told when its text is read.
+        const std::array<QString, 2> names{QStringLiteral("ZELTON_TEXT"), QStringLiteral("ZELTON_FIRMA")};
+        const ChildTexts texts(element, names);
+        QCOMPARE(texts.text(1), QString());
+        QVERIFY_THROWS_EXCEPTION(ReaderError, texts.text(0));
     }
 };
 
