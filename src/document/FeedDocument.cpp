@@ -6,6 +6,9 @@
 #include <QDomProcessingInstruction>
 #include <QFile>
 
+#include <cstring>
+#include <optional>
+
 namespace {
 
 // The lookup rule shared by the runs and the element texts: the first child element named
@@ -22,6 +25,52 @@ QDomElement firstMatchingChild(const QDomElement &parent, const QString &name)
             return child;
     }
     return {};
+}
+
+bool sameText(const QString &a, const QString &b)
+{
+    return a.size() == b.size() && std::memcmp(a.constData(), b.constData(), size_t(a.size()) * sizeof(QChar)) == 0;
+}
+
+// The index in `names` of the name `child` bears with or without a prefix; -1 for none. An
+// unprefixed node name is the local name (or there is none, for an element made without
+// namespaces); a prefixed one never equals a name without a colon. Children mostly come in
+// the order of `names`, so `expected` is tried first.
+qsizetype indexOfName(const QDomNode &child, std::span<const QString> names, qsizetype expected)
+{
+    const QString nodeName = child.nodeName();
+    if (expected < qsizetype(names.size()) && sameText(names[expected], nodeName))
+        return expected;
+    for (qsizetype i = 0; i < qsizetype(names.size()); ++i) {
+        if (sameText(names[i], nodeName))
+            return i;
+    }
+    if (!nodeName.contains(u':'))
+        return -1;
+    const QString localName = child.localName();
+    for (qsizetype i = 0; i < qsizetype(names.size()); ++i) {
+        if (sameText(names[i], localName))
+            return i;
+    }
+    return -1;
+}
+
+// The text of an element read as a text: empty when it has no child, the value of its only
+// child when that is a text or CDATA node; nothing otherwise.
+std::optional<QString> textOf(const QDomNode &child)
+{
+    if (child.isNull() || !child.hasChildNodes())
+        return QString();
+
+    const QDomNode only = child.firstChild();
+    if (only.nextSibling().isNull() && (only.isText() || only.isCDATASection()))
+        return only.nodeValue();
+    return std::nullopt;
+}
+
+ReaderError unreadableChild(const QString &name)
+{
+    return ReaderError(QStringLiteral("Prvek ") + name + QStringLiteral(" neobsahuje jen text."));
 }
 
 QString upperAscii(QString text)
@@ -55,12 +104,14 @@ void FeedDocument::OpenFeedBytes(const QByteArray &data)
     QDomDocument parsed;
     ParseFeedBytes(data, parsed);
     m_dom = parsed;
+    m_sourceSize = data.size();
     m_open = true;
 }
 
 void FeedDocument::close()
 {
     m_dom = QDomDocument();
+    m_sourceSize = 0;
     m_open = false;
 }
 
@@ -107,12 +158,44 @@ QDomElement NextInRun(const QDomElement &element, const QString &name)
 
 QString ChildText(const QDomElement &element, const QString &name)
 {
-    const QDomElement child = firstMatchingChild(element, name);
-    if (child.isNull() || !child.hasChildNodes())
-        return {};
+    std::optional<QString> text = textOf(firstMatchingChild(element, name));
+    if (!text)
+        throw unreadableChild(name);
+    return *std::move(text);
+}
 
-    const QDomNode only = child.firstChild();
-    if (only.nextSibling().isNull() && (only.isText() || only.isCDATASection()))
-        return only.nodeValue();
-    throw ReaderError(QStringLiteral("Prvek ") + name + QStringLiteral(" neobsahuje jen text."));
+ChildTexts::ChildTexts(const QDomElement &element, std::span<const QString> names)
+    : m_names(names)
+    , m_texts(qsizetype(names.size()))
+{
+    Q_ASSERT(names.size() <= 32);
+    // The same rule as firstMatchingChild for every name at once: a child of another namespace
+    // than its parent's does not count, and a later child of a name already found is passed.
+    const QString parentNamespace = element.namespaceURI();
+    quint32 found = 0;
+    const quint32 all = names.size() == 32 ? ~0U : (1U << names.size()) - 1;
+    qsizetype expected = 0;
+    for (QDomNode child = element.firstChild(); found != all && !child.isNull(); child = child.nextSibling()) {
+        if (!child.isElement())
+            continue;
+        const qsizetype index = indexOfName(child, names, expected);
+        if (index < 0 || (found & (1U << index)))
+            continue;
+        if (!parentNamespace.isEmpty() && child.namespaceURI() != parentNamespace)
+            continue;
+        found |= 1U << index;
+        expected = index + 1;
+        // Taken now, while the child is at hand; a fault is only told when the text is read.
+        if (std::optional<QString> text = textOf(child))
+            m_texts[index] = *std::move(text);
+        else
+            m_unreadable |= 1U << index;
+    }
+}
+
+const QString &ChildTexts::text(qsizetype index) const
+{
+    if (m_unreadable & (1U << index))
+        throw unreadableChild(m_names[index]);
+    return m_texts[index];
 }

@@ -4,6 +4,9 @@
 #include <QDomDocument>
 #include <QDomElement>
 #include <QString>
+#include <QVarLengthArray>
+
+#include <span>
 
 // The feed document: one object for the program's lifetime, opened by every refresh
 // cycle on its temporary feed file and closed at the start of the next.
@@ -29,9 +32,12 @@ public:
     QDomElement FirstInRun(const QString &name) const;
 
     const QDomDocument &dom() const { return m_dom; }
+    // How many bytes the open document was parsed from: what its pages may be sized by.
+    qsizetype sourceSize() const { return m_sourceSize; }
 
 private:
     QDomDocument m_dom;
+    qsizetype m_sourceSize = 0;
     bool m_open = false;
 };
 
@@ -42,3 +48,21 @@ QDomElement NextInRun(const QDomElement &element, const QString &name);
 // The text of the first child element of `element` named `name`; empty when there is none.
 // Throws ReaderError when that child holds anything but one text or CDATA node.
 QString ChildText(const QDomElement &element, const QString &name);
+
+// The children of one element that a reader step reads, found in a single pass over its
+// children: for each of `names` the first child that ChildText would take, and its text.
+// A child that holds more than a text only fails when its text is read, so a faulty child
+// that is never read fails nothing. `names` (at most 32) must outlive the object.
+class ChildTexts
+{
+public:
+    ChildTexts(const QDomElement &element, std::span<const QString> names);
+
+    // ChildText(element, names[index]), with its empty text and its ReaderError.
+    const QString &text(qsizetype index) const;
+
+private:
+    std::span<const QString> m_names;
+    QVarLengthArray<QString, 16> m_texts;
+    quint32 m_unreadable = 0;  // bit i: child i holds more than one text or CDATA node
+};

@@ -3,8 +3,12 @@
 #include "common/ReaderError.h"
 #include "common/Texts.h"
 
+#include <QByteArrayView>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
+
+#include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -105,6 +109,16 @@ qsizetype firstInvalidUtf8(const QByteArray &data)
 {
     qsizetype at = 0;
     while (at < data.size()) {
+        // Runs of ASCII, most of a feed's markup, are passed eight bytes at a time.
+        while (at + 8 <= data.size()) {
+            quint64 word;
+            std::memcpy(&word, data.constData() + at, sizeof word);
+            if (word & 0x8080808080808080ULL)
+                break;
+            at += 8;
+        }
+        if (at == data.size())
+            break;
         const auto lead = static_cast<uchar>(data[at]);
         if (lead < 0x80) {
             ++at;
@@ -140,12 +154,83 @@ qsizetype firstInvalidUtf8(const QByteArray &data)
     return -1;
 }
 
-} // namespace
-
-void ParseFeedBytes(const QByteArray &data, QDomDocument &dom)
+// The encoding named by an XML declaration at the very start (after a UTF-8 byte order
+// mark); empty without a declaration or without an encoding in it. Only used to pick the
+// quick way in: a declaration this misreads is one the parser refuses as well.
+QByteArray leadingDeclaredEncoding(const QByteArray &data)
 {
-    // A first pass with the stream reader finds every fault with its line before the tree
-    // is built, and stops at a document type declaration before any entity is expanded.
+    QByteArrayView text(data);
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text = text.sliced(3);
+    if (!text.startsWith("<?xml"))
+        return {};
+    const qsizetype end = text.indexOf("?>");
+    const QByteArrayView declaration = end < 0 ? text : text.first(end);
+    const qsizetype word = declaration.indexOf("encoding");
+    if (word < 0)
+        return {};
+    qsizetype at = word + 8;
+    while (at < declaration.size() && (declaration[at] == ' ' || declaration[at] == '=' || declaration[at] == '\t'
+                                       || declaration[at] == '\r' || declaration[at] == '\n'))
+        ++at;
+    if (at == declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
+        return "?";
+    const qsizetype close = declaration.indexOf(declaration[at], at + 1);
+    return close < 0 ? QByteArray("?") : declaration.sliced(at + 1, close - at - 1).toByteArray();
+}
+
+// Whether a document type declaration may stand in the prolog: past the byte order mark, the
+// XML declaration, comments, processing instructions and blanks, up to the root element's
+// start. Anywhere after that a declaration is a fault the parser finds itself. Whatever this
+// does not recognise is searched whole.
+bool prologMayHoldDoctype(QByteArrayView text)
+{
+    qsizetype at = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (;;) {
+        while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n'))
+            ++at;
+        const QByteArrayView rest = text.sliced(at);
+        qsizetype close = -1;
+        qsizetype closeLength = 0;
+        if (rest.startsWith("<?")) {
+            close = rest.indexOf("?>", 2);
+            closeLength = 2;
+        } else if (rest.startsWith("<!--")) {
+            close = rest.indexOf("-->", 4);
+            closeLength = 3;
+        }
+        if (close >= 0) {
+            at += close + closeLength;
+            continue;
+        }
+        const bool rootStarts = rest.size() > 1 && rest[0] == '<'
+                                && (std::isalpha(static_cast<uchar>(rest[1])) || rest[1] == '_'
+                                    || rest[1] == ':' || static_cast<uchar>(rest[1]) >= 0x80);
+        return !rootStarts && rest.indexOf("<!DOCTYPE") >= 0;
+    }
+}
+
+// Whether the bytes are surely read as UTF-8, hold no document type declaration and are valid
+// UTF-8: then a parse that succeeds is all the checking they need, since the diagnosis below
+// would find nothing either.
+bool plainUtf8Feed(const QByteArray &data)
+{
+    const auto byLayout = QStringConverter::encodingForData(data, u'<');
+    if (byLayout && *byLayout != QStringConverter::Utf8)
+        return false;
+    const QByteArray declared = leadingDeclaredEncoding(data);
+    if (!declared.isEmpty() && QStringConverter::encodingForName(declared.constData()) != QStringConverter::Utf8)
+        return false;
+    // Read as UTF-8, a declaration of the document type can only be these very bytes. The
+    // library's check of UTF-8 refuses exactly the sequences firstInvalidUtf8 does.
+    return !prologMayHoldDoctype(data) && QByteArrayView(data).isValidUtf8();
+}
+
+// Finds every fault with its line: a first pass with the stream reader, which stops at a
+// document type declaration before any entity is expanded, the exact place of bad UTF-8,
+// then the tree.
+void diagnoseAndParse(const QByteArray &data, QDomDocument &dom)
+{
     QXmlStreamReader reader(data);
     QString declaredEncoding;
     while (!reader.atEnd()) {
@@ -178,4 +263,15 @@ void ParseFeedBytes(const QByteArray &data, QDomDocument &dom)
     int line = 0;
     if (!dom.setContent(data, true, &message, &line))
         throw parseFailure(message, line, sourceText(data, declaredEncoding));
+}
+
+} // namespace
+
+void ParseFeedBytes(const QByteArray &data, QDomDocument &dom)
+{
+    // Most feeds are plain UTF-8 and well-formed: they are parsed once, straight into the
+    // tree. Any other, and any that fails, goes the long way that tells what is wrong where.
+    if (plainUtf8Feed(data) && dom.setContent(data, true))
+        return;
+    diagnoseAndParse(data, dom);
 }

@@ -31,6 +31,10 @@ void FeedWalk::walk(const FeedDocument &document)
     if (!document.hasUtf8Declaration())
         throw ReaderError(Texts::NotUtf8);
 
+    // A card takes about as many characters as its item has bytes in the feed; reserving a
+    // quarter more spares the page its copies as it grows (what no card needs is never touched).
+    m_items.cardsHtml = StartCardsBuffer(document.sourceSize() + document.sourceSize() / 4);
+
     walkRun(document, ItemRun,
             [&](const QDomElement &item) { NewsCardStep(item, m_cardSettings, m_items); }, m_items.look);
 
@@ -59,10 +63,10 @@ void FeedWalk::walkRun(const FeedDocument &document, const QString &runName,
     } while (!element.isNull());
 }
 
-Pages FeedWalk::pages(bool offline) const
+Pages FeedWalk::pages(bool offline)
 {
-    return AssemblePages(m_items.cardsHtml, m_blocks.info, m_blocks.contacts, m_items.pageBackground,
-                         offline);
+    return AssembleBufferedPages(std::exchange(m_items.cardsHtml, QString()), m_blocks.info,
+                                 m_blocks.contacts, m_items.pageBackground, offline);
 }
 
 GroupFilterState FeedWalk::groupList() const

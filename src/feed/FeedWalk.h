@@ -28,8 +28,9 @@ public:
     // What the faulty item changed before its fault, shown with the message; empty otherwise.
     const WindowLook &pendingLook() const { return m_items.look; }
 
-    // The pages and the group list of a feed walked whole.
-    Pages pages(bool offline) const;
+    // The pages and the group list of a feed walked whole. The news page takes the walk's
+    // cards over rather than copying them, so the pages are asked for once.
+    Pages pages(bool offline);
     GroupFilterState groupList() const;
 
 private:

@@ -10,7 +10,7 @@ namespace {
 // The colours come only from feed tags, so a bad one is reported as a bad tag.
 quint32 colorPart(const QString &sColor, qsizetype from)
 {
-    const QString piece = sColor.mid(from, 2);
+    const QStringView piece = QStringView(sColor).mid(from, 2);
     if (piece.isEmpty())
         throw ReaderError(Texts::BadTag);
     quint32 value = 0;

@@ -25,6 +25,9 @@ GroupList::GroupList(const QLocale &locale)
 
 void GroupList::add(const QString &group)
 {
+    if (m_added.contains(group))
+        return;
+    m_added.insert(group);
     const auto at = std::lower_bound(m_entries.cbegin(), m_entries.cend(), group,
                                      [this](const QString &held, const QString &sought) {
                                          return m_collator.compare(held, sought) < 0;

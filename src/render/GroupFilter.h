@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,9 @@ public:
 private:
     QCollator m_collator;
     QStringList m_entries;
+    // Every text added so far: most items repeat a group already held, and an identical text
+    // needs no collation to be dropped.
+    QSet<QString> m_added;
 };
 
 // What the group filter list holds: its entries and the selected index.

@@ -3,7 +3,19 @@
 #include "document/FeedDocument.h"
 #include "render/HtmlPieces.h"
 
+#include <array>
+
 namespace {
+
+namespace InfoChild {
+enum Child : qsizetype { Information, Contacts, Background, TextColor, HeadingColor };
+} // namespace InfoChild
+
+const std::array<QString, 5> InfoChildNames{
+    QStringLiteral("ZT_INFO_INFORMACE"),     QStringLiteral("ZT_INFO_KONTAKT"),
+    QStringLiteral("ZT_INFO_BARVA_POZADI_OS"), QStringLiteral("ZT_INFO_BARVA_TEXT_OS"),
+    QStringLiteral("ZT_INFO_BARVA_NADPIS_OS"),
+};
 
 QString wrapBlock(const QString &text, const QString &background, const QString &textColor,
                   const QString &fontSize, int style)
@@ -46,11 +58,12 @@ void OrganizationInfoStep(const QDomElement &element, const QString &fontSize, i
     using namespace HtmlPieces::Info;
 
     // Each element replaces both blocks completely, so the last element of the run wins.
-    blocks.info = ChildText(element, QStringLiteral("ZT_INFO_INFORMACE"));
-    blocks.contacts = ChildText(element, QStringLiteral("ZT_INFO_KONTAKT"));
-    const QString background = ChildText(element, QStringLiteral("ZT_INFO_BARVA_POZADI_OS"));
-    const QString textColor = ChildText(element, QStringLiteral("ZT_INFO_BARVA_TEXT_OS"));
-    const QString headingColor = ChildText(element, QStringLiteral("ZT_INFO_BARVA_NADPIS_OS"));
+    const ChildTexts children(element, InfoChildNames);
+    blocks.info = children.text(InfoChild::Information);
+    blocks.contacts = children.text(InfoChild::Contacts);
+    const QString &background = children.text(InfoChild::Background);
+    const QString &textColor = children.text(InfoChild::TextColor);
+    const QString &headingColor = children.text(InfoChild::HeadingColor);
 
     blocks.info = wrapBlock(blocks.info, background, textColor, fontSize, style);
     blocks.contacts = wrapBlock(blocks.contacts, background, textColor, fontSize, style);

@@ -5,6 +5,12 @@
 #include "render/HtmlPieces.h"
 #include "render/Colors.h"
 
+#include <QStringBuilder>
+#include <QStringView>
+
+#include <algorithm>
+#include <array>
+#include <initializer_list>
 #include <optional>
 
 namespace {
@@ -24,19 +30,106 @@ bool isShownTime(const QString &time)
     return !time.isEmpty() && time != NoTime;
 }
 
+// Appends the pieces with one size change and plain copies: the card goes straight into the
+// walk's text, which has room reserved, with no temporary per card (and none of the
+// regrowing that `+=` of a concatenation does to a text more than half full).
+void appendPieces(QString &html, std::initializer_list<QStringView> pieces)
+{
+    qsizetype total = 0;
+    for (const QStringView piece : pieces)
+        total += piece.size();
+    const qsizetype at = html.size();
+    html.resize(at + total);
+    QChar *out = html.data() + at;
+    for (const QStringView piece : pieces)
+        out = std::copy(piece.begin(), piece.end(), out);
+}
+
+void appendCardDate(QString &text, const QString &date, const QString &time, const QString &dateTo,
+                    const QString &timeTo)
+{
+    appendPieces(text, {date});
+    if (isShownTime(time))
+        appendPieces(text, {u" ", time});
+    if (!dateTo.isEmpty() && dateTo != NoDate) {
+        appendPieces(text, {u" - ", dateTo});
+        if (isShownTime(timeTo))
+            appendPieces(text, {u" ", timeTo});
+    }
+}
+
+// The children an item step reads, in the order it reads them.
+namespace Item {
+enum Child : qsizetype {
+    Firm,
+    Background,
+    CardColor,
+    TextColor,
+    Group,
+    Spacing,
+    SizeX,
+    SizeY,
+    Date,
+    Time,
+    DateTo,
+    TimeTo,
+    Picture,
+    Body,
+};
+} // namespace Item
+
+const std::array<QString, 14> ItemChildNames{
+    QStringLiteral("ZELTON_FIRMA"),           QStringLiteral("ZELTON_BACKGROUNG"),
+    QStringLiteral("ZELTON_BARVA_BARVA"),     QStringLiteral("ZELTON_BARVA_BARVATEXT"),
+    QStringLiteral("ZELTON_SKUPINA_POPIS"),   QStringLiteral("ZELTON_OBRAZEK_PADDING"),
+    QStringLiteral("ZELTON_OBRAZEK_SIZE_X"),  QStringLiteral("ZELTON_OBRAZEK_SIZE_Y"),
+    QStringLiteral("ZELTON_DATE"),            QStringLiteral("ZELTON_TIME"),
+    QStringLiteral("ZELTON_DATE_DO"),         QStringLiteral("ZELTON_TIME_DO"),
+    QStringLiteral("ZELTON_OBRAZEK"),         QStringLiteral("ZELTON_TEXT"),
+};
+
+// The indexes of CardPieces::joined.
+namespace Piece {
+enum : qsizetype { Box, BoxText, BoxGroup, GroupText, Date, DateText, Body, BodyText, End,
+                   PictureSource, PictureText, PictureEnd };
+} // namespace Piece
+
+const CardPieces &cardPieces(const CardSettings &settings, CardPieces &pieces)
+{
+    if (pieces.made && pieces.fontSize == settings.fontSize && pieces.style == settings.style
+        && pieces.baseUrl == settings.baseUrl)
+        return pieces;
+
+    using namespace HtmlPieces::Card;
+    const QString &font = settings.fontSize;
+    const HtmlPieces::StylePieces &style = Styles[HtmlPieces::styleIndex(settings.style)];
+    auto &p = pieces.joined;
+    p[Piece::Box] = BoxOpen;
+    p[Piece::BoxText] = style.border + font + TextColor;
+    p[Piece::BoxGroup] = style.closing + GroupOpen + font + FontColor;
+    p[Piece::GroupText] = GroupStyleEnd;
+    p[Piece::Date] = DivEnd + DateOpen + font + FontColor;
+    p[Piece::DateText] = StyleEnd;
+    p[Piece::Body] = DivEnd + BodyOpen + font + FontColor;
+    p[Piece::BodyText] = StyleEnd;
+    p[Piece::End] = DivEnd + DivEnd + Spacer;
+    p[Piece::PictureSource] = PictureImgSrc + settings.baseUrl;
+    p[Piece::PictureText] = PictureImgEnd + TextPadding;
+    p[Piece::PictureEnd] = DivEnd + DivEnd + p[Piece::End];
+    pieces.fontSize = settings.fontSize;
+    pieces.style = settings.style;
+    pieces.baseUrl = settings.baseUrl;
+    pieces.made = true;
+    return pieces;
+}
+
 } // namespace
 
 QString cardDateText(const QString &date, const QString &time, const QString &dateTo,
                      const QString &timeTo)
 {
-    QString text = date;
-    if (isShownTime(time))
-        text += u' ' + time;
-    if (!dateTo.isEmpty() && dateTo != NoDate) {
-        text += QStringLiteral(" - ") + dateTo;
-        if (isShownTime(timeTo))
-            text += u' ' + timeTo;
-    }
+    QString text;
+    appendCardDate(text, date, time, dateTo, timeTo);
     return text;
 }
 
@@ -61,20 +154,22 @@ void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
 {
     using namespace HtmlPieces::Card;
 
+    // Every child is found in one pass; each text is read (and may fail) in the order below.
+    const ChildTexts children(item, ItemChildNames);
+
     walk.look = {};
-    walk.look.caption = ChildText(item, QStringLiteral("ZELTON_FIRMA")) + QStringLiteral(" - ")
-                        + settings.version;
+    walk.look.caption = QString(children.text(Item::Firm) % u" - " % settings.version);
 
     // Everything up to the filter runs for skipped items too: they still colour the
     // window, set the page background and contribute their group.
-    walk.pageBackground = ChildText(item, QStringLiteral("ZELTON_BACKGROUNG"));
-    const QString cardColor = ChildText(item, QStringLiteral("ZELTON_BARVA_BARVA"));
-    const QString textColor = ChildText(item, QStringLiteral("ZELTON_BARVA_BARVATEXT"));
-    const QString group = ChildText(item, QStringLiteral("ZELTON_SKUPINA_POPIS"));
+    walk.pageBackground = children.text(Item::Background);
+    const QString &cardColor = children.text(Item::CardColor);
+    const QString &textColor = children.text(Item::TextColor);
+    const QString &group = children.text(Item::Group);
     walk.groups.add(group);
-    const QString spacing = ChildText(item, QStringLiteral("ZELTON_OBRAZEK_PADDING"));
-    const QString sizeX = ChildText(item, QStringLiteral("ZELTON_OBRAZEK_SIZE_X"));
-    const QString sizeY = ChildText(item, QStringLiteral("ZELTON_OBRAZEK_SIZE_Y"));
+    const QString &spacing = children.text(Item::Spacing);
+    const QString &sizeX = children.text(Item::SizeX);
+    const QString &sizeY = children.text(Item::SizeY);
 
     walk.look.toolbarColor = HexToTColor(walk.pageBackground);
 
@@ -83,29 +178,29 @@ void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
     if (!PassesGroupFilter(settings.groupIndex, settings.groupText, group))
         return;
 
-    const QString date = ChildText(item, QStringLiteral("ZELTON_DATE"));
-    const QString time = ChildText(item, QStringLiteral("ZELTON_TIME"));
-    const QString dateTo = ChildText(item, QStringLiteral("ZELTON_DATE_DO"));
-    const QString timeTo = ChildText(item, QStringLiteral("ZELTON_TIME_DO"));
-    const QString picture = ChildText(item, QStringLiteral("ZELTON_OBRAZEK"));
-    const QString body = ChildText(item, QStringLiteral("ZELTON_TEXT"));
+    const QString &date = children.text(Item::Date);
+    const QString &time = children.text(Item::Time);
+    const QString &dateTo = children.text(Item::DateTo);
+    const QString &timeTo = children.text(Item::TimeTo);
+    const QString &picture = children.text(Item::Picture);
+    const QString &body = children.text(Item::Body);
 
-    const QString &font = settings.fontSize;
-    const HtmlPieces::StylePieces &style = Styles[HtmlPieces::styleIndex(settings.style)];
-
+    // The card: Box, card colour, BoxText, text colour, BoxGroup, text colour, GroupText,
+    // group, Date, text colour, DateText, date, Body, text colour, BodyText, then the body
+    // alone or in its picture block, and End.
+    const CardPieces &pieces = cardPieces(settings, walk.pieces);
+    const auto &p = pieces.joined;
     QString &html = walk.cardsHtml;
-    html += BoxOpen + cardColor + style.border + font + TextColor + textColor + style.closing;
-    html += GroupOpen + font + FontColor + textColor + GroupStyleEnd + group + DivEnd;
-    html += DateOpen + font + FontColor + textColor + StyleEnd
-            + cardDateText(date, time, dateTo, timeTo) + DivEnd;
-    html += BodyOpen + font + FontColor + textColor + StyleEnd;
+    appendPieces(html, {p[Piece::Box], cardColor, p[Piece::BoxText], textColor, p[Piece::BoxGroup], textColor,
+                        p[Piece::GroupText], group, p[Piece::Date], textColor, p[Piece::DateText]});
+    appendCardDate(html, date, time, dateTo, timeTo);
+    appendPieces(html, {p[Piece::Body], textColor, p[Piece::BodyText]});
     if (picture.isEmpty()) {
-        html += body;
+        appendPieces(html, {body, p[Piece::End]});
     } else {
-        html += PictureMinWidth + QString::number(box.width()) + PictureMinHeight
-                + QString::number(box.height()) + PictureImgSrc + settings.baseUrl + picture
-                + PictureImgPadding + spacing + PicturePx + spacing + PictureImgEnd;
-        html += TextPadding + spacing + TextPaddingEnd + body + DivEnd + DivEnd;
+        appendPieces(html, {PictureMinWidth, QString::number(box.width()), PictureMinHeight,
+                            QString::number(box.height()), p[Piece::PictureSource], picture,
+                            PictureImgPadding, spacing, PicturePx, spacing, p[Piece::PictureText], spacing,
+                            TextPaddingEnd, body, p[Piece::PictureEnd]});
     }
-    html += DivEnd + DivEnd + Spacer;
 }

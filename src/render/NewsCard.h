@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 // What one item changes in the window besides the page. The walk records it and the window
@@ -27,6 +28,17 @@ struct CardSettings
     QString groupText;
 };
 
+// The fixed stretches of a card between its feed texts, joined once for the settings they
+// were made for, so that a card is appended in a few pieces.
+struct CardPieces
+{
+    bool made = false;
+    QString fontSize;
+    int style = 0;
+    QString baseUrl;
+    std::array<QString, 12> joined;
+};
+
 // What the item walk builds up over one cycle.
 struct ItemWalk
 {
@@ -34,6 +46,7 @@ struct ItemWalk
     QString pageBackground;
     GroupList groups;
     WindowLook look;  // what the last item changed, as far as it got
+    CardPieces pieces;
 };
 
 // One feed item: caption, background, group, toolbar colour and, when it passes the

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
+
 namespace {
 
 const QByteArray Declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -178,6 +180,23 @@ private slots:
         QTest::newRow("external document type")
             << Declaration + "<!DOCTYPE feed SYSTEM \"feed-definition-of-the-organization.dtd\">\n<feed/>"
             << Texts::FeedDoctypeRefused << 2 << "<!DOCTYPE feed SYSTEM \"feed-definition-o";
+        // Wherever the prolog lets a declaration stand, and in any encoding, it is refused
+        // before anything of it is read; inside the root it is a fault of its own.
+        QTest::newRow("document type after a processing instruction")
+            << Declaration + "<?style kind=\"x\"?>\n<!DOCTYPE feed [<!ENTITY a \"b\">]>\n<feed>&a;</feed>"
+            << Texts::FeedDoctypeRefused << 3 << "<!DOCTYPE feed [<!ENTITY a \"b\">]>";
+        QTest::newRow("document type after a byte order mark and blanks")
+            << QByteArray("\xEF\xBB\xBF \t\r\n<!DOCTYPE feed>\n<feed/>") << Texts::FeedDoctypeRefused << 2
+            << "<!DOCTYPE feed>";
+        QTest::newRow("document type inside an unclosed comment")
+            << Declaration + "<!-- open\n<!DOCTYPE feed [<!ENTITY a \"b\">]>\n<feed>&a;</feed>"
+            << "" << 2 << "<!-- open";
+        QTest::newRow("UTF-16 document type")
+            << utf16WithByteOrderMark(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"
+                                                     "<!DOCTYPE feed [<!ENTITY a \"b\">]>\n<feed>&a;</feed>"))
+            << Texts::FeedDoctypeRefused << 2 << "<!DOCTYPE feed [<!ENTITY a \"b\">]>";
+        QTest::newRow("document type inside the root") << Declaration + "<feed>\n<!DOCTYPE feed>\n</feed>"
+                                                       << "" << 3 << "<!DOCTYPE feed>";
     }
 
     void shouldRejectDocumentThatIsNotWellFormed()
@@ -391,6 +410,29 @@ private slots:
         const QDomElement element = feed.FirstInRun(QStringLiteral("zelton_information"));
         QVERIFY(!element.isNull());
         QCOMPARE(ChildText(element, name), text);
+        // The one-pass reading of several children takes the very same child.
+        const std::array<QString, 2> names{QStringLiteral("ZELTON_FIRMA"), name};
+        QCOMPARE(ChildTexts(element, names).text(1), text);
+    }
+
+    // In a parent of a namespace only children of that namespace count, in both readings.
+    void shouldReadOnlyChildrenOfTheParentsNamespace()
+    {
+        FeedDocument feed;
+        QCOMPARE(openFailure(feed, Declaration + "<feed xmlns=\"urn:f\"><zelton_information>"
+                                       "<o:ZELTON_TEXT xmlns:o=\"urn:o\">cizí</o:ZELTON_TEXT>"
+                                       "<ZELTON_TEXT>vlastní</ZELTON_TEXT><ZELTON_FIRMA>F</ZELTON_FIRMA>"
+                                       "</zelton_information></feed>"),
+                 QString());
+        const QDomElement element = feed.FirstInRun(QStringLiteral("zelton_information"));
+        QVERIFY(!element.isNull());
+        QCOMPARE(ChildText(element, QStringLiteral("ZELTON_TEXT")), QStringLiteral("vlastní"));
+        const std::array<QString, 3> names{QStringLiteral("ZELTON_TEXT"), QStringLiteral("ZELTON_DATE"),
+                                           QStringLiteral("ZELTON_FIRMA")};
+        const ChildTexts texts(element, names);
+        QCOMPARE(texts.text(0), QStringLiteral("vlastní"));
+        QCOMPARE(texts.text(1), QString());
+        QCOMPARE(texts.text(2), QStringLiteral("F"));
     }
 
     void shouldRefuseElementThatHoldsMoreThanText_data()
@@ -418,6 +460,11 @@ private slots:
         const QDomElement element = feed.FirstInRun(QStringLiteral("zelton_information"));
         QVERIFY(!element.isNull());
         QVERIFY_THROWS_EXCEPTION(ReaderError, ChildText(element, QStringLiteral("ZELTON_TEXT")));
+        // Read together with other children, the fault is only told when its text is read.
+        const std::array<QString, 2> names{QStringLiteral("ZELTON_TEXT"), QStringLiteral("ZELTON_FIRMA")};
+        const ChildTexts texts(element, names);
+        QCOMPARE(texts.text(1), QString());
+        QVERIFY_THROWS_EXCEPTION(ReaderError, texts.text(0));
     }
 };
 
