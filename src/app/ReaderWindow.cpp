@@ -243,10 +243,10 @@ void ReaderWindow::FormActivate()
 void ReaderWindow::FormClose()
 {
     const QRect outer = frameGeometry();
-    m_settings.WriteInteger(SettingsKeys::Left, outer.x());
-    m_settings.WriteInteger(SettingsKeys::Top, outer.y());
-    m_settings.WriteInteger(SettingsKeys::Width, outer.width());
-    m_settings.WriteInteger(SettingsKeys::Height, outer.height());
+    m_settings.WriteStrings({{SettingsKeys::Left, QString::number(outer.x())},
+                             {SettingsKeys::Top, QString::number(outer.y())},
+                             {SettingsKeys::Width, QString::number(outer.width())},
+                             {SettingsKeys::Height, QString::number(outer.height())}});
 }
 
 void ReaderWindow::changeEvent(QEvent *event)
@@ -308,9 +308,10 @@ ReaderChoices ReaderWindow::currentChoices() const
 
 void ReaderWindow::storeChoices(const ReaderChoices &choices)
 {
-    m_settings.WriteString(SettingsKeys::Group, choices.restoredGroup);
-    m_settings.WriteInteger(SettingsKeys::FontSize, choices.fontSizeIndex);
-    m_settings.WriteInteger(SettingsKeys::Style, choices.style);
+    // One replacement of the file for all three, and none when they are stored already.
+    m_settings.WriteStrings({{SettingsKeys::Group, choices.restoredGroup},
+                             {SettingsKeys::FontSize, QString::number(choices.fontSizeIndex)},
+                             {SettingsKeys::Style, QString::number(choices.style)}});
 }
 
 void ReaderWindow::showGroupList(const GroupFilterState &list)
