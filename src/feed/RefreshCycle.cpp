@@ -59,8 +59,10 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
         m_document.OpenFeedDocument(m_tempFeedPath);
         walk.walk(m_document);
 
-        // Only a feed whose every element was read becomes the last good feed.
-        RefreshOfflineCopy(m_paths, m_tempFeedPath);
+        // Only a feed whose every element was read becomes the last good feed; a feed read
+        // from the offline copy is that copy already.
+        if (!outcome.offline)
+            RefreshOfflineCopy(m_paths, m_tempFeedPath);
         outcome.pages = walk.pages(outcome.offline);
         outcome.groupList = walk.groupList();
         outcome.completed = true;
