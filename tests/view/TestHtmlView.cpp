@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QWebEngineHistory>
 #include <QWebEngineScript>
@@ -101,6 +102,9 @@ private slots:
     void shouldHandOverUtf8WithoutByteOrderMark();
     void shouldReplacePageAndForgetOlderOnes();
     void shouldShowNewestPageWhenLoadStartsDuringWait();
+    void shouldKeepRendererFromPageToPage();
+    void shouldFindNothingUnderOtherAddresses_data();
+    void shouldFindNothingUnderOtherAddresses();
     void shouldLoadHttpPicturesButNotLocalFiles();
     void shouldNotWaitForPicturesThatNeverArrive();
     void shouldRunNoScriptFromThePage_data();
@@ -260,6 +264,52 @@ void TestHtmlView::shouldShowNewestPageWhenLoadStartsDuringWait()
     QVERIFY(!view.history()->canGoBack());
 }
 
+void TestHtmlView::shouldKeepRendererFromPageToPage()
+{
+    // Starting a renderer for every page would cost each reload a process.
+    HtmlView view;
+    QList<qint64> renderers;
+    QList<QUrl> urls;
+    for (const QString &text : {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}) {
+        view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">%1</p>").arg(text)));
+        QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")), text);
+        renderers << view.page()->renderProcessPid();
+        urls << view.url();
+    }
+    QVERIFY(renderers.first() > 0);
+    QCOMPARE(renderers, QList<qint64>(3, renderers.first()));
+    // Every page has an address of its own all the same.
+    QCOMPARE(QSet<QUrl>(urls.cbegin(), urls.cend()).size(), 3);
+    QVERIFY(!view.history()->canGoBack());
+}
+
+void TestHtmlView::shouldFindNothingUnderOtherAddresses_data()
+{
+    QTest::addColumn<QString>("address");  // "older": the page shown before the current one
+    QTest::newRow("older page") << QStringLiteral("older");
+    QTest::newRow("made-up page") << QStringLiteral("zelton-reader://page/999999");
+    QTest::newRow("other host") << QStringLiteral("zelton-reader://other/1");
+    QTest::newRow("no host") << QStringLiteral("zelton-reader:page-1");
+}
+
+void TestHtmlView::shouldFindNothingUnderOtherAddresses()
+{
+    QFETCH(QString, address);
+    HtmlView view;
+    view.WBLoadHTML(page(QStringLiteral("<p>older</p>")));
+    const QUrl older = view.url();
+    view.WBLoadHTML(page(QStringLiteral("<p>current</p>")));
+    const QUrl url = address == QLatin1String("older") ? older : QUrl(address);
+    QVERIFY(url.isValid());
+
+    // Let the page go there, so that only the scheme's answer decides.
+    readerPage(view)->setReaderPageUrl(url);
+    QSignalSpy finished(view.page(), &QWebEnginePage::loadFinished);
+    view.page()->load(url);
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.first().first().toBool(), false);
+}
+
 void TestHtmlView::shouldLoadHttpPicturesButNotLocalFiles()
 {
     const QByteArray png = pngBytes(3, 2);
@@ -388,7 +438,7 @@ void TestHtmlView::shouldDecideNavigation_data()
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<bool>("opened");
 
-    const QUrl readerUrl(QStringLiteral("zelton-reader:page-7"));
+    const QUrl readerUrl(QStringLiteral("zelton-reader://page/7"));
     const QUrl http(QStringLiteral("http://127.0.0.1:8080/reader/news.html"));
     using P = QWebEnginePage;
 
@@ -396,10 +446,10 @@ void TestHtmlView::shouldDecideNavigation_data()
     QTest::newRow("reader page reloaded")
         << readerUrl << int(P::NavigationTypeReload) << true << true << false;
     QTest::newRow("anchor of reader page")
-        << QUrl(QStringLiteral("zelton-reader:page-7#kontakty")) << int(P::NavigationTypeLinkClicked)
+        << QUrl(QStringLiteral("zelton-reader://page/7#kontakty")) << int(P::NavigationTypeLinkClicked)
         << true << true << false;
     QTest::newRow("older reader page")
-        << QUrl(QStringLiteral("zelton-reader:page-6")) << int(P::NavigationTypeLinkClicked) << true
+        << QUrl(QStringLiteral("zelton-reader://page/6")) << int(P::NavigationTypeLinkClicked) << true
         << false << false;
     QTest::newRow("reader page in a frame")
         << readerUrl << int(P::NavigationTypeTyped) << false << false << false;
@@ -444,7 +494,7 @@ void TestHtmlView::shouldDecideNavigation()
     HtmlView view;
     ReaderPage *page = readerPage(view);
     QVERIFY(page);
-    page->setReaderPageUrl(QUrl(QStringLiteral("zelton-reader:page-7")));
+    page->setReaderPageUrl(QUrl(QStringLiteral("zelton-reader://page/7")));
     QList<QUrl> openedUrls;
     page->setLinkOpener([&openedUrls](const QUrl &link) { openedUrls << link; });
 
