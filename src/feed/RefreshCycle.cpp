@@ -75,6 +75,7 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
         else
             endFailedFeed(outcome, walk.pendingLook());
     }
+    m_previousDocument = FeedDocument();
     return outcome;
 }
 
@@ -82,7 +83,9 @@ bool RefreshCycle::fetch(const ReaderChoices &choices)
 {
     // Lock the toolbar and let it show as locked before the download blocks.
     m_host.setToolbarEnabled(false);
-    m_document.close();
+    // The last feed's tree is freed once this cycle's page is with the view (see run), where
+    // the time it takes overlaps the engine's work on the page instead of adding to it.
+    m_previousDocument = std::exchange(m_document, FeedDocument());
     m_host.pumpEvents();
     const QString feedUrl = BuildFeedUrl(m_baseUrl, choices.organizationId, choices.version);
     return ObtainFeedFile(m_paths, feedUrl, m_tempFeedPath, m_limits);
@@ -91,6 +94,7 @@ bool RefreshCycle::fetch(const ReaderChoices &choices)
 void RefreshCycle::finish(const CycleOutcome &outcome)
 {
     m_host.showPage(ChoosePage(outcome.pages, outcome.choices.viewMode));
+    m_previousDocument = FeedDocument();
     // The window refills the group list and stores the choices.
     m_host.applyOutcome(outcome);
     if (const auto message = DeleteTempFeed(m_tempFeedPath))
