@@ -5,6 +5,8 @@
 
 #include <QTextStream>
 
+#include <malloc.h>
+
 namespace {
 
 constexpr double GoalMiB = 2.0;
@@ -19,6 +21,15 @@ qint64 residentKiB()
             return line.mid(6).trimmed().split(' ').first().toLongLong();
     }
     return -1;
+}
+
+// The C heap as the allocator sees it: what is in use, and what it holds from the system.
+QString heapLine()
+{
+    const struct mallinfo2 info = mallinfo2();
+    const auto mib = [](size_t bytes) { return QString::number(bytes / 1048576.0, 'f', 1); };
+    return QStringLiteral("heap in use %1 MiB of %2 MiB, %3 MiB mapped")
+        .arg(mib(info.uordblks + info.hblkhd), mib(info.arena), mib(info.hblkhd));
 }
 
 } // namespace
@@ -77,7 +88,7 @@ int main(int argc, char *argv[])
         }
         if (i % every == 0 || i == from) {
             out << "reload " << i << ": " << QString::number(residentKiB() / 1024.0, 'f', 1) << " MiB, "
-                << bench::rendererProcesses() << " renderer processes, "
+                << bench::rendererProcesses() << " renderer processes, " << heapLine() << ", "
                 << QString::number(clock.elapsed() / 1000.0, 'f', 0) << " s\n";
             out.flush();
         }

@@ -24,6 +24,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 constexpr int RefreshIntervalMs = 600'000;
@@ -56,6 +60,18 @@ void selectStoredIndex(QComboBox *list, int index)
     list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
 }
 
+// Every cycle makes and frees buffers of the feed's and the page's size. Left to itself,
+// glibc raises its mmap threshold to the largest block freed, and from then on such buffers
+// come from the heap, which keeps growing with the scraps between them. With the threshold
+// fixed they are mapped and returned to the system whole, so the process stays its size.
+void keepLargeBuffersOffTheHeap()
+{
+#if defined(__GLIBC__)
+    static const bool done = mallopt(M_MMAP_THRESHOLD, 128 * 1024) != 0;
+    Q_UNUSED(done);
+#endif
+}
+
 } // namespace
 
 ReaderWindow::ReaderWindow(ReaderConfig config, QWidget *parent)
@@ -63,6 +79,7 @@ ReaderWindow::ReaderWindow(ReaderConfig config, QWidget *parent)
     , m_config(std::move(config))
     , m_settings(m_config.paths.settingsFile())
 {
+    keepLargeBuffersOffTheHeap();
     if (!m_config.askForId)
         m_config.askForId = [this] { return askForOrganizationId(this); };
     m_cycle = std::make_unique<RefreshCycle>(static_cast<RefreshHost &>(*this), m_config.paths, m_config.baseUrl);

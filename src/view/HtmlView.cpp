@@ -111,6 +111,8 @@ void HtmlView::applySafetySettings()
     settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
     settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    // The pages have no icon; asking for one would cost every page a request that fails.
+    settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     // Text the pages leave unstyled (the "Offline" mark) matches the sans-serif cards.
     settings->setFontFamily(QWebEngineSettings::StandardFont,
