@@ -94,7 +94,10 @@ public:
         if (m_finished <= seen) {
             QEventLoop loop;
             m_loop = &loop;
-            QTimer::singleShot(boundMs, &loop, &QEventLoop::quit);
+            QTimer bound;
+            bound.setSingleShot(true);
+            QObject::connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+            bound.start(boundMs);
             loop.exec();
             m_loop = nullptr;
         }

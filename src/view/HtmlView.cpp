@@ -197,7 +197,10 @@ void HtmlView::waitForDocument(const QUrl &url)
             || serial != m_loadSerial)
             loop.quit();
     });
-    QTimer::singleShot(LoadBoundMs, &loop, &QEventLoop::quit);
+    QTimer bound;  // ends with the wait, rather than lingering until it would have fired
+    bound.setSingleShot(true);
+    connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+    bound.start(LoadBoundMs);
     loop.exec();
     disconnect(ready);
     disconnect(ended);
