@@ -1,11 +1,14 @@
 // Main-process memory over many reloads of the real window (shown, offscreen, fixed size):
 // the resident set after the `from`th reload against after the last, each reload waited for
-// until the view's load finished, and the engine's renderer processes at both points.
+// until the view's load finished, and the engine's renderer processes at both points. The
+// feed comes over HTTP on 127.0.0.1 from a server process forked at the start.
 #include "ReloadBench.h"
 
 #include <QTextStream>
 
 #include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,11 +35,63 @@ QString heapLine()
         .arg(mib(info.uordblks + info.hblkhd), mib(info.arena), mib(info.hblkhd));
 }
 
+// Serves `feed` from a process of its own, made before this one starts Qt: the test server
+// keeps every request line, which is no memory of the reader's. The port is 0 on failure.
+struct ServerProcess
+{
+    quint16 port = 0;
+    pid_t pid = -1;
+    int lifeline = -1;  // the server ends when this is closed
+    void end()
+    {
+        if (lifeline >= 0)
+            close(lifeline);
+        if (pid > 0)
+            waitpid(pid, nullptr, 0);
+    }
+};
+
+ServerProcess forkFeedServer(const QByteArray &feed, int argc, char *argv[])
+{
+    int portPipe[2];
+    int lifePipe[2];
+    if (pipe(portPipe) != 0 || pipe(lifePipe) != 0)
+        return {};
+    const pid_t child = fork();
+    if (child < 0)
+        return {};
+    if (child == 0) {
+        close(portPipe[0]);
+        close(lifePipe[1]);
+        QCoreApplication serverApp(argc, argv);
+        const auto server = bench::feedServer(feed);
+        const quint16 port = server->port();
+        if (write(portPipe[1], &port, sizeof port) != sizeof port)
+            _exit(1);
+        // Serves (on the server's thread) until the benchmark ends and the pipe closes.
+        char byte;
+        while (read(lifePipe[0], &byte, 1) > 0) {
+        }
+        _exit(0);
+    }
+    close(portPipe[1]);
+    close(lifePipe[0]);
+    ServerProcess server{0, child, lifePipe[1]};
+    if (read(portPipe[0], &server.port, sizeof server.port) != sizeof server.port)
+        server.port = 0;
+    close(portPipe[0]);
+    return server;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     bench::prepareEnvironment();
+    // The feed file is the last argument; the server process must exist before Qt does.
+    const auto feed = argc > 1 ? bench::readFeed(QString::fromLocal8Bit(argv[argc - 1])) : std::nullopt;
+    ServerProcess server = feed ? forkFeedServer(*feed, argc, argv) : ServerProcess{};
+    const quint16 port = server.port;
     HtmlView::registerScheme();
     QApplication app(argc, argv);
     QTextStream out(stdout);
@@ -56,16 +111,18 @@ int main(int argc, char *argv[])
         else
             path = args.at(i);
     }
-    const auto feed = path.isEmpty() ? std::nullopt : bench::readFeed(path);
-    if (!feed || from < 1 || reloads <= from) {
+    if (!feed || path.isEmpty() || from < 1 || reloads <= from) {
         out << "usage: bench-memory [--reloads 500] [--from 10] [--every 50] FEED.xml\n"
                "  e.g. python3 bench/make-big-feed.py feed-1000.xml --items 1000\n";
         return 2;
     }
 
-    const auto server = bench::feedServer(*feed);
+    if (port == 0) {
+        out << "cannot start the feed server\n";
+        return 1;
+    }
     QTemporaryDir folder;
-    const auto window = bench::shownReader(folder, server->baseUrl());
+    const auto window = bench::shownReader(folder, QStringLiteral("http://127.0.0.1:%1/reader/").arg(port));
     bench::LoadWatch loads(window->view()->page());
     out << bench::itemCount(*feed) << " items, " << reloads << " reloads (Image1Click until the load finished), "
         << "resident set of this process after reload " << from << " against after reload " << reloads << "\n";
@@ -102,5 +159,6 @@ int main(int argc, char *argv[])
         << QString::number(GoalMiB, 'f', 1) << " : " << (growthMiB <= GoalMiB ? "ok" : "OVER") << "\n";
     out << "RESULT memory/renderers " << endRenderers << " goal <= " << baseRenderers << " : "
         << (endRenderers <= baseRenderers ? "ok" : "OVER") << "\n";
+    server.end();
     return 0;
 }
