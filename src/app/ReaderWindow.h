@@ -6,6 +6,7 @@
 #include "feed/RefreshHost.h"
 #include "settings/SettingsFile.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <memory>
@@ -106,4 +107,5 @@ private:
     QAction *m_contactsAction = nullptr;
 
     bool m_closeAfterCycle = false;  // the user closed the window while a cycle ran
+    QElapsedTimer m_sincePump;       // since the last pump that processed events
 };

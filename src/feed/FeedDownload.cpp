@@ -3,10 +3,12 @@
 #include "common/AtomicSave.h"
 #include "common/HexDigit.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QSaveFile>
 #include <QThread>
 #include <QTimer>
@@ -46,8 +48,21 @@ bool isSuccessStatus(const QNetworkReply &reply)
     return status.isValid() && status.toInt() >= 200 && status.toInt() < 300;
 }
 
-// One download, run entirely on the worker thread: the network objects, their event loop
-// and the file all live and die there.
+// The network manager of the application's thread, made once and kept, so a cycle does
+// not start a manager (and its HTTP thread) of its own. Other threads get one per download.
+QNetworkAccessManager *sharedManager()
+{
+    static QPointer<QNetworkAccessManager> shared;
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread())
+        return nullptr;
+    if (!shared)
+        shared = new QNetworkAccessManager(application);
+    return shared;
+}
+
+// One download on the calling thread; the network manager moves the bytes on a thread of
+// its own, and the wait processes every event but the user's input.
 class DownloadJob
 {
 public:
@@ -63,7 +78,12 @@ public:
         if (!m_file.open(QIODevice::WriteOnly))
             return false;
 
-        QNetworkAccessManager manager;
+        std::unique_ptr<QNetworkAccessManager> ownManager;
+        QNetworkAccessManager *manager = sharedManager();
+        if (!manager) {
+            ownManager = std::make_unique<QNetworkAccessManager>();
+            manager = ownManager.get();
+        }
         QNetworkRequest request(wireUrl(m_url));
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              QNetworkRequest::NoLessSafeRedirectPolicy);
@@ -71,6 +91,9 @@ public:
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                              QNetworkRequest::AlwaysNetwork);
         request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+        // The kept manager must not carry a cookie from one cycle's answer into the next request.
+        request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+        request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
 
         QEventLoop loop;
         QTimer idle;
@@ -78,7 +101,7 @@ public:
         idle.setSingleShot(true);
         total.setSingleShot(true);
 
-        const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+        const std::unique_ptr<QNetworkReply> reply(manager->get(request));
         m_reply = reply.get();
         // Without a bound the network thread reads the whole body ahead of us, whatever
         // its size; bounded, it waits until store() has taken what it holds.
@@ -107,8 +130,11 @@ public:
 
         idle.start(m_limits.idleTimeoutMs);
         total.start(m_limits.totalTimeoutMs);
+        // While the download runs the window goes on repainting and following the window
+        // manager, so a slow or stalled server never freezes it. The user's input (and a
+        // close request) waits in the queue until the refresh cycle pumps it next.
         if (!m_reply->isFinished())
-            loop.exec();
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
 
         const bool ok = !m_failed && store() && m_reply->error() == QNetworkReply::NoError
                         && isSuccessStatus(*m_reply) && commitSaveFile(m_file);
@@ -150,16 +176,5 @@ private:
 
 bool DownloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits)
 {
-    bool ok = false;
-    // While the worker downloads, the caller's thread goes on repainting and following the
-    // window manager, so a slow or stalled server never freezes the window. The user's input
-    // (and a close request) waits in the queue until the refresh cycle pumps it next.
-    const std::unique_ptr<QThread> worker(
-        QThread::create([&] { ok = DownloadJob(url, targetPath, limits).run(); }));
-    QEventLoop waiting;
-    QObject::connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit, Qt::QueuedConnection);
-    worker->start();
-    waiting.exec(QEventLoop::ExcludeUserInputEvents);
-    worker->wait();
-    return ok;
+    return DownloadJob(url, targetPath, limits).run();
 }

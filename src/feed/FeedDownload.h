@@ -12,8 +12,9 @@ struct DownloadLimits
 };
 
 // Fetches `url` into `targetPath` with one HTTP GET and reports only success or failure.
-// The request runs on a worker thread of its own; meanwhile the calling thread processes its
-// events except the user's input, which stays queued until the download has ended. The
+// While the request runs the calling thread processes its events except the user's input,
+// which stays queued until the download has ended. The application's thread keeps one network
+// manager for all its downloads; no cookie is sent or kept. The
 // system's proxy settings apply, redirects are followed, and only a final HTTP status of 2xx
 // succeeds. A failed download leaves no file at
 // `targetPath`. Spaces go on the wire as %20 and "#" as %23; everything else as given.

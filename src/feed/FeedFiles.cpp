@@ -11,6 +11,7 @@
 #include <QSaveFile>
 
 #include <chrono>
+#include <filesystem>
 #include <random>
 
 QString BuildFeedUrl(const QString &baseUrl, const QString &organizationId, const QString &version)
@@ -69,17 +70,52 @@ bool ObtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &t
     return offline;
 }
 
-void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
+namespace {
+
+// A second name for the temporary feed beside the offline copy, renamed over the copy: the
+// copy is replaced in one step without a byte of the feed written again. The temporary
+// feed was on disk whole before this (its download was committed). False when the file
+// system allows no such link; the copy is then as it was.
+bool replaceByLink(const QString &tempFeedPath, const QString &offlineCopy)
 {
-    if (!fileExists(tempFeedPath))
-        return;
+    namespace fs = std::filesystem;
+    const fs::path source = QFile::encodeName(tempFeedPath).toStdString();
+    const fs::path target = QFile::encodeName(offlineCopy).toStdString();
+    std::error_code error;
+    // Already one file (a feed replaced by itself): nothing to do.
+    if (fs::equivalent(source, target, error))
+        return true;
+    // Named like the copies QSaveFile leaves, so one left by an interrupted save goes at start-up.
+    static std::mt19937 generator(std::random_device{}());
+    static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::uniform_int_distribution<int> pick(0, sizeof Letters - 2);
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        QString suffix;
+        for (int i = 0; i < 6; ++i)
+            suffix += QLatin1Char(Letters[pick(generator)]);
+        const fs::path link = QFile::encodeName(offlineCopy + u'.' + suffix).toStdString();
+        fs::create_hard_link(source, link, error);
+        if (error == std::errc::file_exists)
+            continue;
+        if (error)
+            return false;
+        fs::rename(link, target, error);
+        if (!error)
+            return true;
+        fs::remove(link, error);
+        return false;
+    }
+    return false;
+}
+
+// Writes the copy anew beside itself and renames it into place only when everything was
+// written, so a failed or interrupted copy keeps the last good feed.
+void replaceByCopy(const QString &tempFeedPath, const QString &offlineCopy)
+{
     QFile source(tempFeedPath);
     if (!source.open(QIODevice::ReadOnly))
         return;
-
-    // QSaveFile writes beside the offline copy and renames only after everything was
-    // written, so a failed or interrupted copy keeps the last good feed.
-    QSaveFile target(paths.offlineCopy());
+    QSaveFile target(offlineCopy);
     if (!target.open(QIODevice::WriteOnly))
         return;
     char buffer[64 * 1024];
@@ -90,6 +126,16 @@ void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
     }
     if (count == 0)
         commitSaveFile(target);
+}
+
+} // namespace
+
+void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
+{
+    if (!fileExists(tempFeedPath))
+        return;
+    if (!replaceByLink(tempFeedPath, paths.offlineCopy()))
+        replaceByCopy(tempFeedPath, paths.offlineCopy());
 }
 
 std::optional<QString> DeleteTempFeed(const QString &tempFeedPath)

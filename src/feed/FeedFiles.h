@@ -31,8 +31,10 @@ bool fileExists(const QString &path);
 bool ObtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
                     const DownloadLimits &limits);
 
-// Replaces the offline copy by the temporary file atomically (written beside it, then
-// renamed), so the last good feed is never lost or half-written. Failures are ignored.
+// Replaces the offline copy by the temporary file atomically, so the last good feed is
+// never lost or half-written: a second name of the (committed, whole) temporary file is
+// renamed over the copy, or where the file system cannot link, a copy written beside it is.
+// The temporary file stays. Failures are ignored.
 void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath);
 
 // Deletes the temporary file. When it stays, returns the message for the user:

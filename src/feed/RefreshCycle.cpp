@@ -59,8 +59,10 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
         m_document.OpenFeedDocument(m_tempFeedPath);
         walk.walk(m_document);
 
-        // Only a feed whose every element was read becomes the last good feed.
-        RefreshOfflineCopy(m_paths, m_tempFeedPath);
+        // Only a feed whose every element was read becomes the last good feed; a feed read
+        // from the offline copy is that copy already.
+        if (!outcome.offline)
+            RefreshOfflineCopy(m_paths, m_tempFeedPath);
         outcome.pages = walk.pages(outcome.offline);
         outcome.groupList = walk.groupList();
         outcome.completed = true;
@@ -73,6 +75,7 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
         else
             endFailedFeed(outcome, walk.pendingLook());
     }
+    m_previousDocument = FeedDocument();
     return outcome;
 }
 
@@ -80,7 +83,9 @@ bool RefreshCycle::fetch(const ReaderChoices &choices)
 {
     // Lock the toolbar and let it show as locked before the download blocks.
     m_host.setToolbarEnabled(false);
-    m_document.close();
+    // The last feed's tree is freed once this cycle's page is with the view (see run), where
+    // the time it takes overlaps the engine's work on the page instead of adding to it.
+    m_previousDocument = std::exchange(m_document, FeedDocument());
     m_host.pumpEvents();
     const QString feedUrl = BuildFeedUrl(m_baseUrl, choices.organizationId, choices.version);
     return ObtainFeedFile(m_paths, feedUrl, m_tempFeedPath, m_limits);
@@ -89,6 +94,7 @@ bool RefreshCycle::fetch(const ReaderChoices &choices)
 void RefreshCycle::finish(const CycleOutcome &outcome)
 {
     m_host.showPage(ChoosePage(outcome.pages, outcome.choices.viewMode));
+    m_previousDocument = FeedDocument();
     // The window refills the group list and stores the choices.
     m_host.applyOutcome(outcome);
     if (const auto message = DeleteTempFeed(m_tempFeedPath))

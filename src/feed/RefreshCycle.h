@@ -47,6 +47,7 @@ private:
     QString m_baseUrl;
     DownloadLimits m_limits;
     FeedDocument m_document;
+    FeedDocument m_previousDocument;  // the last cycle's, until this cycle's page is shown
     QString m_tempFeedPath;
     bool m_running = false;
 };

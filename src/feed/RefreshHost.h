@@ -16,7 +16,8 @@ public:
     virtual void setToolbarEnabled(bool enabled) = 0;
     // Shows what the last feed item changed in the window (nothing for an empty look).
     virtual void showLook(const WindowLook &look) = 0;
-    // Processes every pending event, then returns.
+    // Processes the pending events, then returns; a window may skip a pump that follows its
+    // last one closely, since nothing shows in between.
     virtual void pumpEvents() = 0;
     // A plain modal message box; returns when the user has closed it.
     virtual void showMessage(const QString &text) = 0;

@@ -3,6 +3,7 @@
 #include "common/AtomicSave.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QStringView>
 
@@ -182,33 +183,52 @@ std::optional<QString> IniFile::value(const QString &section, const QString &key
 
 bool IniFile::setValue(const QString &section, const QString &key, const QString &text)
 {
-    // A file that exists but cannot be read must not be replaced by one holding this key only.
-    const auto bytes = readAll();
-    if (!bytes)
-        return false;
+    return setValues(section, {{key, text}});
+}
 
-    QList<Line> lines = splitLines(*bytes);
+namespace {
+
+void putValue(QList<Line> &lines, const QString &section, const QString &key, const QString &text)
+{
     const Found found = find(lines, section, key);
 
     if (found.key >= 0) {
         // The key keeps the spelling it has in the file; its old line end stays too.
         lines[found.key].text = keyLine(lines[found.key])->first.toUtf8() + '=' + oneLine(text);
-    } else {
-        const qsizetype after = found.section >= 0 ? found.lastContent : lines.size() - 1;
-        // New lines end as the line they follow did: with another end, a lone CR put before
-        // a line that starts with LF would join the two into one CR LF and swallow that line.
-        const QByteArray end = after >= 0 && !lines[after].end.isEmpty() ? lines[after].end
-                                                                          : lineEndOf(lines);
-        QList<Line> added;
-        if (found.section < 0)
-            added.append({'[' + oneLine(section) + ']', end});
-        added.append({oneLine(key) + '=' + oneLine(text), end});
-
-        if (after >= 0 && lines[after].end.isEmpty())
-            lines[after].end = end;
-        for (qsizetype i = 0; i < added.size(); ++i)
-            lines.insert(after + 1 + i, added[i]);
+        return;
     }
+    const qsizetype after = found.section >= 0 ? found.lastContent : lines.size() - 1;
+    // New lines end as the line they follow did: with another end, a lone CR put before
+    // a line that starts with LF would join the two into one CR LF and swallow that line.
+    const QByteArray end = after >= 0 && !lines[after].end.isEmpty() ? lines[after].end
+                                                                      : lineEndOf(lines);
+    QList<Line> added;
+    if (found.section < 0)
+        added.append({'[' + oneLine(section) + ']', end});
+    added.append({oneLine(key) + '=' + oneLine(text), end});
 
-    return saveFileAtomically(m_path, joinLines(lines));
+    if (after >= 0 && lines[after].end.isEmpty())
+        lines[after].end = end;
+    for (qsizetype i = 0; i < added.size(); ++i)
+        lines.insert(after + 1 + i, added[i]);
+}
+
+} // namespace
+
+bool IniFile::setValues(const QString &section, const QList<std::pair<QString, QString>> &values)
+{
+    // A file that exists but cannot be read must not be replaced by one holding these keys only.
+    const auto bytes = readAll();
+    if (!bytes)
+        return false;
+
+    QList<Line> lines = splitLines(*bytes);
+    for (const auto &[key, text] : values)
+        putValue(lines, section, key, text);
+
+    const QByteArray updated = joinLines(lines);
+    // A file that already reads so is on disk as it is: rewriting it would change nothing.
+    if (updated == *bytes && QFileInfo(m_path).isFile())
+        return true;
+    return saveFileAtomically(m_path, updated);
 }

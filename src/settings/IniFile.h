@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 // A plain INI file read and written by ourselves rather than through QSettings, which
 // would split "a, b" into a list and escape what it writes, so texts would not come back
@@ -29,6 +31,9 @@ public:
     // The file is replaced in one step and is on disk when this returns true; on false
     // the old file is left untouched.
     bool setValue(const QString &section, const QString &key, const QString &text);
+    // Several keys of one section in one replacement of the file, as setValue stores each.
+    // A file that would come out byte for byte as it is stays untouched (and true is returned).
+    bool setValues(const QString &section, const QList<std::pair<QString, QString>> &values);
 
 private:
     // The file's bytes: empty for a missing file, nothing when it exists but cannot be read.

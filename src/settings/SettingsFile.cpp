@@ -37,7 +37,12 @@ QString SettingsFile::ReadString(const QString &key, const QString &fallback) co
 
 void SettingsFile::WriteString(const QString &key, const QString &value)
 {
-    if (!IniFile(m_path).setValue(SettingsKeys::Section, key, value)) {
+    WriteStrings({{key, value}});
+}
+
+void SettingsFile::WriteStrings(const QList<std::pair<QString, QString>> &values)
+{
+    if (!IniFile(m_path).setValues(SettingsKeys::Section, values)) {
         const QString fullPath = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
         throw ReaderError(Texts::unableToWrite(fullPath));
     }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The reader's settings: one section of an INI file beside the executable.
 // Nothing is cached: every read looks at the file, and every write has replaced the
-// file on disk before it returns.
+// file on disk before it returns (or found it holding the values already).
 class SettingsFile
 {
 public:
@@ -18,6 +21,9 @@ public:
     // A line break in `value` is stored as a blank (see IniFile::setValue).
     // Throws ReaderError("Unable to write to <path>") when the file cannot be written.
     void WriteString(const QString &key, const QString &value);
+    // Several keys in one replacement of the file; a file that already holds these values
+    // is not written at all. Throws like WriteString.
+    void WriteStrings(const QList<std::pair<QString, QString>> &values);
 
     // Decimal, or hexadecimal behind "$", "x" or "0x"; anything else gives `fallback`.
     int ReadInteger(const QString &key, int fallback) const;

@@ -16,17 +16,17 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlScheme>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
 // Longest wait for a page's document; pictures that come later fill in on their own.
 constexpr int LoadBoundMs = 8000;
-// How often the wait asks the page how far its document has come.
-constexpr int ProbeIntervalMs = 15;
 // A renderer that ended is replaced after this pause, so a crash shows only briefly.
 constexpr int RecoveryDelayMs = 250;
 // A renderer that ends again this soon after the page was brought back is not restarted:
@@ -46,6 +46,7 @@ HtmlView::HtmlView(QWidget *parent)
     m_profile->installUrlSchemeHandler(PictureSchemeHandler::schemeName(), m_pictureHandler);
     m_profile->setUrlRequestInterceptor(m_pictureInterceptor);
     applySafetySettings();
+    installReadyScript();
 
     m_page = new ReaderPage(m_profile, this);
     setPage(m_page);
@@ -71,12 +72,17 @@ HtmlView::~HtmlView()
 void HtmlView::registerScheme()
 {
     // No flags: the page needs no secure context and has no business with local files;
-    // its http pictures load all the same, and so do those of the picture scheme.
-    for (const QByteArray &name : {PageSchemeHandler::schemeName(), PictureSchemeHandler::schemeName()}) {
+    // its http pictures load all the same, and so do those of the picture scheme. The pages
+    // have a host (one site for all of them, so the renderer is kept from page to page);
+    // a picture's address is one opaque path.
+    const std::pair<QByteArray, QWebEngineUrlScheme::Syntax> schemes[] = {
+        {PageSchemeHandler::schemeName(), QWebEngineUrlScheme::Syntax::Host},
+        {PictureSchemeHandler::schemeName(), QWebEngineUrlScheme::Syntax::Path}};
+    for (const auto &[name, syntax] : schemes) {
         if (QWebEngineUrlScheme::schemeByName(name).name() == name)
             continue;
         QWebEngineUrlScheme scheme(name);
-        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        scheme.setSyntax(syntax);
         scheme.setFlags({});
         QWebEngineUrlScheme::registerScheme(scheme);
     }
@@ -105,10 +111,26 @@ void HtmlView::applySafetySettings()
     settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
     settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    // The pages have no icon; asking for one would cost every page a request that fails.
+    settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     settings->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     // Text the pages leave unstyled (the "Offline" mark) matches the sans-serif cards.
     settings->setFontFamily(QWebEngineSettings::StandardFont,
                             settings->fontFamily(QWebEngineSettings::SansSerifFont));
+}
+
+void HtmlView::installReadyScript()
+{
+    // Runs in the program's own world, which the page's disabled scripts do not touch; the
+    // page hears of it through its console (ReaderPage::documentReady).
+    QWebEngineScript script;
+    script.setName(QStringLiteral("zelton-reader-ready"));
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(QStringLiteral("console.log(%1 + location.href);")
+                             .arg(QLatin1Char('\'') + ReaderPage::documentReadyMark() + QLatin1Char('\'')));
+    m_profile->scripts()->insert(script);
 }
 
 void HtmlView::WBLoadHTML(const QString &html)
@@ -157,65 +179,33 @@ void HtmlView::onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus st
 
 void HtmlView::waitForDocument(const QUrl &url)
 {
-    // Shared with the script callbacks, which may still arrive after this wait has ended.
-    struct Wait
-    {
-        QEventLoop *loop = nullptr;
-        bool probing = false;
-        bool documentReady = false;
-    };
-    auto wait = std::make_shared<Wait>();
+    // The document counts as there once it is parsed, like the DOMContentLoaded of a
+    // browser (the page's own script says so); slow pictures are not waited for. A load that
+    // fails or is stopped, a newer page loaded meanwhile, or the bound ends the wait as well.
     QEventLoop loop;
-    wait->loop = &loop;
+    bool documentReady = false;
     const quint64 serial = m_loadSerial;
-
-    const auto finish = [wait] {
-        if (wait->loop)
-            wait->loop->quit();
-    };
-
-    QTimer bound;
-    bound.setSingleShot(true);
-    connect(&bound, &QTimer::timeout, &loop, finish);
-
-    // The document counts as there once it is parsed (ready state interactive), like the
-    // DOMContentLoaded of a browser; slow pictures are not waited for.
-    QTimer probe;
-    connect(&probe, &QTimer::timeout, &loop, [this, wait, url, serial, finish] {
-        if (serial != m_loadSerial) {  // a newer page, loaded while this wait pumped, took over
-            finish();
-            return;
+    const auto ready = connect(m_page, &ReaderPage::documentReady, &loop, [&](const QUrl &readyUrl) {
+        if (readyUrl == url) {
+            documentReady = true;
+            loop.quit();
         }
-        if (wait->probing)
-            return;
-        wait->probing = true;
-        m_page->runJavaScript(
-            QStringLiteral("[location.href, document.readyState]"), QWebEngineScript::ApplicationWorld,
-            [wait, url, finish](const QVariant &result) {
-                wait->probing = false;
-                const QVariantList state = result.toList();
-                if (state.size() == 2 && QUrl(state.at(0).toString()) == url
-                    && state.at(1).toString() != QLatin1String("loading")) {
-                    wait->documentReady = true;
-                    finish();
-                }
-            });
     });
-
-    // A load that fails or is stopped ends the wait at once.
-    const auto connection = connect(m_page, &QWebEnginePage::loadingChanged, &loop,
-                                    [url, finish](const QWebEngineLoadingInfo &info) {
-        if (info.url() == url && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
-            finish();
+    const auto ended = connect(m_page, &QWebEnginePage::loadingChanged, &loop,
+                               [&, serial](const QWebEngineLoadingInfo &info) {
+        if ((info.url() == url && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            || serial != m_loadSerial)
+            loop.quit();
     });
-
+    QTimer bound;  // ends with the wait, rather than lingering until it would have fired
+    bound.setSingleShot(true);
+    connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
     bound.start(LoadBoundMs);
-    probe.start(ProbeIntervalMs);
     loop.exec();
-    wait->loop = nullptr;
-    disconnect(connection);
+    disconnect(ready);
+    disconnect(ended);
 
-    if (wait->documentReady)
+    if (documentReady)
         m_hasDocument = true;
 }
 

@@ -47,6 +47,8 @@ protected:
 
 private:
     void applySafetySettings();
+    // Tells the page when a document has been parsed (see waitForDocument).
+    void installReadyScript();
     // Hands the current page to the engine under a fresh address of the reader's scheme.
     QUrl startLoad();
     void waitForDocument(const QUrl &url);

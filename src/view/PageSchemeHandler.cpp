@@ -15,7 +15,9 @@ QByteArray PageSchemeHandler::schemeName()
 
 QUrl PageSchemeHandler::pageUrl(quint64 serial)
 {
-    return QUrl(QString::fromLatin1(schemeName()) + QStringLiteral(":page-")
+    // Every page under the same host: consecutive pages are one site to the engine, so a
+    // new page is laid out by the renderer that showed the last one instead of a new one.
+    return QUrl(QString::fromLatin1(schemeName()) + QStringLiteral("://page/")
                 + QString::number(serial));
 }
 

@@ -15,7 +15,8 @@ public:
     explicit PageSchemeHandler(QObject *parent = nullptr);
 
     static QByteArray schemeName();
-    // A fresh address for the load numbered `serial`; no cache can hold an older page under it.
+    // A fresh address for the load numbered `serial` ("zelton-reader://page/7"); no cache can
+    // hold an older page under it.
     static QUrl pageUrl(quint64 serial);
     static bool isPageUrl(const QUrl &url);
 

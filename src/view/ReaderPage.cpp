@@ -40,6 +40,18 @@ bool ReaderPage::acceptNavigationRequest(const QUrl &url, NavigationType type, b
     return false;
 }
 
+QString ReaderPage::documentReadyMark()
+{
+    return QStringLiteral("zelton-reader document ready: ");
+}
+
+void ReaderPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &message, int,
+                                          const QString &)
+{
+    if (message.startsWith(documentReadyMark()))
+        emit documentReady(QUrl(message.mid(documentReadyMark().size())));
+}
+
 bool ReaderPage::isExternalLink(const QUrl &url)
 {
     const QString scheme = url.scheme();

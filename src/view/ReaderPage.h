@@ -28,6 +28,18 @@ public:
     // Public, so the navigation rules can be checked without a mouse.
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
 
+    // The line the reader's own script (see HtmlView) logs, followed by the page's address,
+    // once a page's document has been parsed. Feed texts run no script, so no page can say it.
+    static QString documentReadyMark();
+
+signals:
+    // The document of the page at `url` has been parsed (DOMContentLoaded).
+    void documentReady(const QUrl &url);
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                  int lineNumber, const QString &sourceId) override;
+
 private:
     static bool isExternalLink(const QUrl &url);
     void onNewWindowRequested(QWebEngineNewWindowRequest &request);

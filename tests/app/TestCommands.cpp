@@ -1,6 +1,7 @@
 #include "app/ReaderWindow.h"
 #include "common/Texts.h"
 #include "settings/SettingsKeys.h"
+#include "support/FileBytes.h"
 #include "support/FeedBuilder.h"
 #include "support/LocalHttpServer.h"
 #include "support/ModalWatcher.h"
@@ -14,6 +15,8 @@
 
 #include <algorithm>
 #include <atomic>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -129,6 +132,30 @@ private slots:
         QVERIFY(shownPage().contains(QStringLiteral("font-size: 20px")));
         QCOMPARE(settings().ReadInteger(SettingsKeys::FontSize, -5), 12);
         QCOMPARE(settings().ReadInteger(SettingsKeys::Style, -5), 2);
+    }
+
+    // A reload that changes no choice leaves the settings file alone; a changed choice
+    // replaces it once, with every choice in it.
+    void shouldRewriteSettingsOnlyWhenAChoiceChanged()
+    {
+        const QString path = m_dir->filePath(QStringLiteral("Settings.ini"));
+        const auto inode = [&path] {
+            struct stat info{};
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+        };
+        const QByteArray stored = fileBytes(path);
+        const ino_t before = inode();
+        QVERIFY(before != 0);
+        m_window->Image1Click();
+        m_window->Image1Click();
+        QCOMPARE(inode(), before);
+        QCOMPARE(fileBytes(path), stored);
+
+        choose("ComboBox3", 12);  // "20"
+        QVERIFY(inode() != before);
+        QCOMPARE(settings().ReadInteger(SettingsKeys::FontSize, -5), 12);
+        QCOMPARE(settings().ReadString(SettingsKeys::Group, {}), Texts::AllGroups);
+        QCOMPARE(settings().ReadString(SettingsKeys::Id, {}), QStringLiteral("demo"));
     }
 
     void shouldReloadNewsOnF5()

@@ -12,7 +12,19 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat info{};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+}
+
+} // namespace
 
 namespace {
 
@@ -329,6 +341,12 @@ void TestFeedFiles::shouldReplaceOfflineCopy()
     RefreshOfflineCopy(*m_paths, tempFeedPath);
     QCOMPARE(fileBytes(m_paths->offlineCopy()), feed);
     QCOMPARE(fileBytes(tempFeedPath), feed);
+    // The committed temporary feed took the copy's place under a second name: no byte of
+    // it was written again.
+    QCOMPARE(inodeOf(m_paths->offlineCopy()), inodeOf(tempFeedPath));
+    // Replacing the copy by itself changes nothing.
+    RefreshOfflineCopy(*m_paths, tempFeedPath);
+    QCOMPARE(fileBytes(m_paths->offlineCopy()), feed);
     // Nothing half-written is left beside the copy.
     const QStringList entries = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(entries, QStringList{u"Offline_ZeltonReader.xml"_s});

@@ -15,6 +15,18 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
+namespace {
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat info{};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+}
+
+} // namespace
+
 namespace {
 
 // A window that records what the cycle did to it and stores the choices as the reader's
@@ -285,6 +297,7 @@ private slots:
         Fixture f(GoodFeed);
         f.server.stop();
         writeFile(f.paths.offlineCopy(), GoodFeed);
+        const ino_t copy = inodeOf(f.paths.offlineCopy());
         f.run();
 
         QVERIFY(f.host.messages.isEmpty());
@@ -292,6 +305,8 @@ private slots:
         for (const QString *page : {&f.outcome.pages.main, &f.outcome.pages.info, &f.outcome.pages.contacts})
             QVERIFY(page->contains(QStringLiteral("<div>Offline</div>")));
         QCOMPARE(fileBytes(f.paths.offlineCopy()), GoodFeed);
+        // The copy is what was read: it is left as it is, not written again.
+        QCOMPARE(inodeOf(f.paths.offlineCopy()), copy);
         QCOMPARE(f.host.timerStops, 0);
     }
 

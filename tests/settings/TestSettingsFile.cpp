@@ -12,6 +12,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -97,6 +98,10 @@ private slots:
     void shouldReportFullPathWhenWriteFails_data();
     void shouldReportFullPathWhenWriteFails();
     void shouldKeepOldFileWhenWriteIsCutShort();
+
+    void shouldWriteSeveralKeysInOneReplacement();
+    void shouldStoreAllOrNoneOfSeveralKeys();
+    void shouldNotRewriteFileHoldingTheValues();
 
 private:
     QString settingsPath() const { return m_dir->filePath(QStringLiteral("Settings.ini")); }
@@ -569,4 +574,81 @@ void TestSettingsFile::shouldKeepOldFileWhenWriteIsCutShort()
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
+void TestSettingsFile::shouldWriteSeveralKeysInOneReplacement()
+{
+    const QByteArray old = "; hand made\r\n[ZELTON_INFO_READER]\r\nID=demo\r\nvzhled = 1\r\n[Other]\r\nSkupina=x\r\n";
+    writeFile(old);
+    SettingsFile settings(settingsPath());
+    // The same three keys written one by one, in a file of their own.
+    SettingsFile oneByOne(m_dir->filePath(QStringLiteral("OneByOne.ini")));
+    QVERIFY(QFile::copy(settingsPath(), oneByOne.path()));
+    oneByOne.WriteString(SettingsKeys::Group, QStringLiteral("Sport"));
+    oneByOne.WriteString(SettingsKeys::FontSize, QStringLiteral("4"));
+    oneByOne.WriteString(SettingsKeys::Style, QStringLiteral("2"));
+
+    settings.WriteStrings({{SettingsKeys::Group, QStringLiteral("Sport")},
+                           {SettingsKeys::FontSize, QStringLiteral("4")},
+                           {SettingsKeys::Style, QStringLiteral("2")}});
+
+    // Each key lands where a write of its own puts it: new keys after the section's last
+    // line, the present key in its line with its spelling, the other section untouched.
+    QFile expected(oneByOne.path());
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    QCOMPARE(fileBytes(), expected.readAll());
+    QCOMPARE(fileBytes(), QByteArray("; hand made\r\n[ZELTON_INFO_READER]\r\nID=demo\r\nvzhled=2\r\n"
+                                     "Skupina=Sport\r\nFontSize=4\r\n[Other]\r\nSkupina=x\r\n"));
+}
+
+void TestSettingsFile::shouldStoreAllOrNoneOfSeveralKeys()
+{
+#ifdef Q_OS_UNIX
+    const QByteArray old = "[ZELTON_INFO_READER]\nID=demo\n";
+    writeFile(old);
+    SettingsFile settings(settingsPath());
+
+    // The first key alone would fit, the file with both would not.
+    QString error;
+    {
+        FileSizeLimit limit(4096);
+        QVERIFY(limit.active());
+        error = errorOf([&] {
+            settings.WriteStrings({{SettingsKeys::Group, QStringLiteral("Sport")},
+                                   {SettingsKeys::Id, QString(10000, u'x')}});
+        });
+    }
+
+    QCOMPARE(error, QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(settingsPath()));
+    QCOMPARE(fileBytes(), old);
+#else
+    QSKIP("needs a file size limit");
+#endif
+}
+
+void TestSettingsFile::shouldNotRewriteFileHoldingTheValues()
+{
+#ifdef Q_OS_UNIX
+    const auto inode = [this] {
+        struct stat info{};
+        return ::stat(QFile::encodeName(settingsPath()).constData(), &info) == 0 ? info.st_ino : ino_t(0);
+    };
+    const QByteArray stored = "[ZELTON_INFO_READER]\r\nID=demo\r\nSkupina=Sport\r\nFontSize=4\r\n";
+    writeFile(stored);
+    SettingsFile settings(settingsPath());
+    const ino_t before = inode();
+    QVERIFY(before != 0);
+
+    settings.WriteStrings({{SettingsKeys::Group, QStringLiteral("Sport")}, {SettingsKeys::FontSize, QStringLiteral("4")}});
+    settings.WriteInteger(SettingsKeys::FontSize, 4);
+    QCOMPARE(inode(), before);
+    QCOMPARE(fileBytes(), stored);
+
+    // One value that differs replaces the file.
+    settings.WriteStrings({{SettingsKeys::Group, QStringLiteral("Sport")}, {SettingsKeys::FontSize, QStringLiteral("5")}});
+    QVERIFY(inode() != before);
+    QCOMPARE(settings.ReadInteger(SettingsKeys::FontSize, -1), 5);
+#else
+    QSKIP("needs inode numbers");
+#endif
+}
+
 #include "TestSettingsFile.moc"

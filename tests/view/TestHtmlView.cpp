@@ -7,8 +7,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineScript>
 #include <QtTest>
 
@@ -101,6 +103,9 @@ private slots:
     void shouldHandOverUtf8WithoutByteOrderMark();
     void shouldReplacePageAndForgetOlderOnes();
     void shouldShowNewestPageWhenLoadStartsDuringWait();
+    void shouldKeepRendererFromPageToPage();
+    void shouldFindNothingUnderOtherAddresses_data();
+    void shouldFindNothingUnderOtherAddresses();
     void shouldLoadHttpPicturesButNotLocalFiles();
     void shouldNotWaitForPicturesThatNeverArrive();
     void shouldRunNoScriptFromThePage_data();
@@ -260,6 +265,57 @@ void TestHtmlView::shouldShowNewestPageWhenLoadStartsDuringWait()
     QVERIFY(!view.history()->canGoBack());
 }
 
+void TestHtmlView::shouldKeepRendererFromPageToPage()
+{
+    // Starting a renderer for every page would cost each reload a process.
+    HtmlView view;
+    QList<qint64> renderers;
+    QList<QUrl> urls;
+    for (const QString &text : {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}) {
+        view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">%1</p>").arg(text)));
+        QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")), text);
+        renderers << view.page()->renderProcessPid();
+        urls << view.url();
+    }
+    QVERIFY(renderers.first() > 0);
+    QCOMPARE(renderers, QList<qint64>(3, renderers.first()));
+    // Every page has an address of its own all the same.
+    QCOMPARE(QSet<QUrl>(urls.cbegin(), urls.cend()).size(), 3);
+    QVERIFY(!view.history()->canGoBack());
+}
+
+void TestHtmlView::shouldFindNothingUnderOtherAddresses_data()
+{
+    QTest::addColumn<QString>("address");  // "older": the page shown before the current one
+    QTest::newRow("older page") << QStringLiteral("older");
+    QTest::newRow("made-up page") << QStringLiteral("zelton-reader://page/999999");
+    QTest::newRow("other host") << QStringLiteral("zelton-reader://other/1");
+}
+
+void TestHtmlView::shouldFindNothingUnderOtherAddresses()
+{
+    QFETCH(QString, address);
+    HtmlView view;
+    view.WBLoadHTML(page(QStringLiteral("<p>older</p>")));
+    const QUrl older = view.url();
+    view.WBLoadHTML(page(QStringLiteral("<p>current</p>")));
+    const QUrl current = view.url();
+    const QUrl url = address == QLatin1String("older") ? older : QUrl(address);
+    QVERIFY(url.isValid());
+
+    // The current page's own load may still be ending; only the new address's end counts.
+    std::optional<QWebEngineLoadingInfo::LoadStatus> end;
+    connect(view.page(), &QWebEnginePage::loadingChanged, &view, [&](const QWebEngineLoadingInfo &info) {
+        if (!end && info.url() != current && info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            end = info.status();
+    });
+    // Let the page go there, so that only the scheme's answer decides.
+    readerPage(view)->setReaderPageUrl(url);
+    view.page()->load(url);
+    QTRY_VERIFY_WITH_TIMEOUT(end.has_value(), 60000);
+    QCOMPARE(*end, QWebEngineLoadingInfo::LoadFailedStatus);
+}
+
 void TestHtmlView::shouldLoadHttpPicturesButNotLocalFiles()
 {
     const QByteArray png = pngBytes(3, 2);
@@ -388,7 +444,7 @@ void TestHtmlView::shouldDecideNavigation_data()
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<bool>("opened");
 
-    const QUrl readerUrl(QStringLiteral("zelton-reader:page-7"));
+    const QUrl readerUrl(QStringLiteral("zelton-reader://page/7"));
     const QUrl http(QStringLiteral("http://127.0.0.1:8080/reader/news.html"));
     using P = QWebEnginePage;
 
@@ -396,10 +452,10 @@ void TestHtmlView::shouldDecideNavigation_data()
     QTest::newRow("reader page reloaded")
         << readerUrl << int(P::NavigationTypeReload) << true << true << false;
     QTest::newRow("anchor of reader page")
-        << QUrl(QStringLiteral("zelton-reader:page-7#kontakty")) << int(P::NavigationTypeLinkClicked)
+        << QUrl(QStringLiteral("zelton-reader://page/7#kontakty")) << int(P::NavigationTypeLinkClicked)
         << true << true << false;
     QTest::newRow("older reader page")
-        << QUrl(QStringLiteral("zelton-reader:page-6")) << int(P::NavigationTypeLinkClicked) << true
+        << QUrl(QStringLiteral("zelton-reader://page/6")) << int(P::NavigationTypeLinkClicked) << true
         << false << false;
     QTest::newRow("reader page in a frame")
         << readerUrl << int(P::NavigationTypeTyped) << false << false << false;
@@ -444,7 +500,7 @@ void TestHtmlView::shouldDecideNavigation()
     HtmlView view;
     ReaderPage *page = readerPage(view);
     QVERIFY(page);
-    page->setReaderPageUrl(QUrl(QStringLiteral("zelton-reader:page-7")));
+    page->setReaderPageUrl(QUrl(QStringLiteral("zelton-reader://page/7")));
     QList<QUrl> openedUrls;
     page->setLinkOpener([&openedUrls](const QUrl &link) { openedUrls << link; });
 

@@ -1,0 +1,148 @@
+#pragma once
+
+// What the reload and memory benchmarks share: the environment the engine needs here, the
+// feed served over HTTP on 127.0.0.1 from a thread of its own, the reader's window shown at a
+// fixed size, a wait for the view's next finished load, and the engine's child processes.
+#include "app/ReaderWindow.h"
+#include "settings/SettingsKeys.h"
+#include "support/LocalHttpServer.h"
+#include "view/HtmlView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <memory>
+#include <optional>
+
+namespace bench {
+
+constexpr QSize ViewSize(1000, 800);
+
+// Offscreen, and without the sandbox, which the engine refuses to run as root.
+inline void prepareEnvironment()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+inline std::optional<QByteArray> readFeed(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+inline int itemCount(const QByteArray &feed)
+{
+    return int(feed.count("<zelton_information>"));
+}
+
+// The feed for every feed request; the pictures are not there, so each gets a quick 404.
+inline std::unique_ptr<LocalHttpServer> feedServer(const QByteArray &feed)
+{
+    return std::make_unique<LocalHttpServer>([feed](const QByteArray &requestLine) {
+        LocalHttpServer::Response response;
+        if (requestLine.contains("/xml.php?"))
+            response.body = feed;
+        else
+            response.status = 404;
+        return response;
+    });
+}
+
+// The reader's window with a stored organization ID, shown, its view at ViewSize; the
+// first cycle (start-up) has run when this returns.
+inline std::unique_ptr<ReaderWindow> shownReader(const QTemporaryDir &folder, const QString &baseUrl)
+{
+    SettingsFile(folder.filePath(QStringLiteral("Settings.ini")))
+        .WriteString(SettingsKeys::Id, QStringLiteral("bench"));
+    auto window = std::make_unique<ReaderWindow>(ReaderConfig{ReaderPaths(folder.path()), baseUrl, {}});
+    window->show();
+    window->resize(window->size() + (ViewSize - window->view()->size()));
+    QCoreApplication::processEvents();
+    return window;
+}
+
+// Counts the main-frame loads of `page` that finished, and waits for the next one.
+class LoadWatch
+{
+public:
+    explicit LoadWatch(QWebEnginePage *page)
+    {
+        QObject::connect(page, &QWebEnginePage::loadFinished, &m_context, [this](bool ok) {
+            ++m_finished;
+            m_lastOk = ok;
+            if (m_loop)
+                m_loop->quit();
+        });
+    }
+    int finished() const { return m_finished; }
+    // Waits (at most `boundMs`) until more than `seen` loads have finished; false on timeout
+    // or when the last load failed.
+    bool waitBeyond(int seen, int boundMs = 60'000)
+    {
+        if (m_finished <= seen) {
+            QEventLoop loop;
+            m_loop = &loop;
+            QTimer bound;
+            bound.setSingleShot(true);
+            QObject::connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+            bound.start(boundMs);
+            loop.exec();
+            m_loop = nullptr;
+        }
+        return m_finished > seen && m_lastOk;
+    }
+
+private:
+    QObject m_context;
+    QEventLoop *m_loop = nullptr;
+    int m_finished = 0;
+    bool m_lastOk = false;
+};
+
+// The engine's renderer processes: forked by its zygote, a child of this process, they are
+// this process's grandchildren (and carry the zygote's command line).
+inline int rendererProcesses()
+{
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    QHash<QString, QString> parentOf;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : entries) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!pid.front().isDigit() || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // "pid (name) state ppid ...": the name may hold blanks, so read after its ")".
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            parentOf.insert(pid, QString::fromLatin1(fields.at(1)));
+    }
+    int count = 0;
+    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
+        if (parentOf.value(it.value()) == self)
+            ++count;
+    }
+    return count;
+}
+
+inline double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    if (n == 0)
+        return 0;
+    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+}
+
+} // namespace bench
