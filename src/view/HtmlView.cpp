@@ -1,5 +1,6 @@
 #include "HtmlView.h"
 
+#include "PageHints.h"
 #include "PageSchemeHandler.h"
 #include "PictureCache.h"
 #include "PictureInterceptor.h"
@@ -46,6 +47,7 @@ HtmlView::HtmlView(QWidget *parent)
     m_profile->installUrlSchemeHandler(PictureSchemeHandler::schemeName(), m_pictureHandler);
     m_profile->setUrlRequestInterceptor(m_pictureInterceptor);
     applySafetySettings();
+    installPageHints(*m_profile);
 
     m_page = new ReaderPage(m_profile, this);
     setPage(m_page);
