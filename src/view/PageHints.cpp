@@ -35,8 +35,11 @@ QString hintsScript()
     for (const box of document.body ? document.body.children : []) {
       if (getComputedStyle(box).display === 'none')
         break;
-      if (box.matches(card))
-        heights.push(box.offsetHeight);
+      if (box.matches(card)) {
+        // The stand-in size is that of the content, without the padding.
+        const style = getComputedStyle(box);
+        heights.push(box.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom));
+      }
     }
     if (heights.length)
       hints.replaceSync(cardRule(Math.round(heights.reduce((a, b) => a + b) / heights.length)));
