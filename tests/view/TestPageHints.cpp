@@ -10,12 +10,15 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QSignalSpy>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 #include <QtTest>
+
+#include <optional>
 
 namespace {
 
@@ -37,8 +40,9 @@ public:
     }
 };
 
-// A news page of `count` cards as the reader builds it, every fifth with a picture.
-Pages newsPages(int count, int style, bool offline)
+// A news page of `count` cards as the reader builds it, every fifth with a picture; the cards
+// named in `prefixes` begin with the text given there.
+Pages newsPages(int count, int style, bool offline, const QMap<int, QString> &prefixes = {})
 {
     CardSettings settings;
     settings.fontSize = QStringLiteral("12");
@@ -48,7 +52,7 @@ Pages newsPages(int count, int style, bool offline)
     ItemWalk walk;
     for (int i = 0; i < count; ++i) {
         FeedItem item = FeedItem::news(QStringLiteral("Spolek"), QStringLiteral("Skupina %1").arg(i % 3),
-                                       QStringLiteral("<b>Zpráva %1</b><br>").arg(i)
+                                       prefixes.value(i) + QStringLiteral("<b>Zpráva %1</b><br>").arg(i)
                                            + QStringLiteral("Žluťoučký kůň úpěl ďábelské ódy. ").repeated(1 + i % 7));
         item.set(QStringLiteral("ZELTON_BARVA_BARVA"), QStringLiteral("FFF4E0"))
             .set(QStringLiteral("ZELTON_BARVA_BARVATEXT"), QStringLiteral("4A2C00"))
@@ -89,6 +93,15 @@ QString copiedText(QWebEngineView &view)
     return QApplication::clipboard()->text();
 }
 
+// Whether the element `id` lies (at least partly) within the view's visible part.
+bool isInSight(QWebEngineView &view, const QString &id)
+{
+    return runPageScript(&view, QStringLiteral("(() => { const r = document.getElementById('%1')"
+                                               ".getBoundingClientRect(); return r.bottom > 0 && r.top < innerHeight; })()")
+                                    .arg(id))
+        .toBool();
+}
+
 QString styleOf(QWebEngineView &view, int box, const QString &property)
 {
     return text(view, QStringLiteral("getComputedStyle(document.body.children[%1]).%2").arg(box).arg(property));
@@ -109,6 +122,8 @@ private slots:
     void documentIsExactlyThePage_data();
     void documentIsExactlyThePage();
     void copyTakesEveryCard();
+    void findReachesCardsOutOfSight();
+    void anchorLeadsToCardOutOfSight();
     void pagesWithoutCardsAreUnaffected_data();
     void pagesWithoutCardsAreUnaffected();
 
@@ -232,6 +247,37 @@ void TestPageHints::copyTakesEveryCard()
     const QString copied = copiedText(*m_view);
     QVERIFY2(copied.contains(QStringLiteral("Zpráva %1").arg(cards - 1)), qPrintable(copied.right(300)));
     QCOMPARE(copied, copiedText(*m_plainView));
+}
+
+void TestPageHints::findReachesCardsOutOfSight()
+{
+    const int cards = PageHintsBoxesWhileLoading * 2;
+    showInBoth(newsPages(cards, 0, false, {{cards - 2, QStringLiteral("<span id=\"cil\">Hledané slovo</span> ")}}).main);
+    QVERIFY(!isInSight(*m_view, QStringLiteral("cil")));
+    std::optional<int> matches;
+    m_view->page()->findText(QStringLiteral("Hledané slovo"), {},
+                             [&matches](const QWebEngineFindTextResult &result) { matches = result.numberOfMatches(); });
+    QTRY_VERIFY_WITH_TIMEOUT(matches.has_value(), 60000);
+    QCOMPARE(*matches, 1);
+    QTRY_VERIFY_WITH_TIMEOUT(isInSight(*m_view, QStringLiteral("cil")), 60000);
+}
+
+void TestPageHints::anchorLeadsToCardOutOfSight()
+{
+    const int cards = PageHintsBoxesWhileLoading * 2;
+    showInBoth(newsPages(cards, 0, false,
+                         {{0, QStringLiteral("<a id=\"skok\" href=\"#cil\">Na konec</a> ")},
+                          {cards - 2, QStringLiteral("<span id=\"cil\">Konec</span> ")}})
+                   .main);
+    QTRY_VERIFY_WITH_TIMEOUT(m_view->focusProxy() != nullptr, 60000);
+    const QVariantList link = runPageScript(m_view.get(), QStringLiteral(
+        "(() => { const r = document.getElementById('skok').getBoundingClientRect();"
+        " return [r.left + r.width / 2, r.top + r.height / 2]; })()")).toList();
+    QCOMPARE(link.size(), 2);
+    QVERIFY(!isInSight(*m_view, QStringLiteral("cil")));
+    QTest::mouseClick(m_view->focusProxy(), Qt::LeftButton, {},
+                      QPoint(qRound(link.at(0).toDouble()), qRound(link.at(1).toDouble())));
+    QTRY_VERIFY_WITH_TIMEOUT(isInSight(*m_view, QStringLiteral("cil")), 60000);
 }
 
 void TestPageHints::pagesWithoutCardsAreUnaffected_data()
