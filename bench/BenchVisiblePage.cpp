@@ -6,10 +6,10 @@
 #include "app/ReaderWindow.h"
 #include "settings/SettingsKeys.h"
 #include "support/LocalHttpServer.h"
+#include "support/PlainPageHandler.h"
 #include "view/HtmlView.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -18,9 +18,7 @@
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
-#include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
-#include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -32,22 +30,6 @@ namespace {
 const QByteArray BareScheme = QByteArrayLiteral("bench-bare");
 // Longest wait for one page; a load that takes longer ends the benchmark.
 constexpr int LoadLimitMs = 300'000;
-
-// Serves the bare view's page, like the reader's own scheme does for the reader's view.
-class BarePageHandler : public QWebEngineUrlSchemeHandler
-{
-public:
-    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
-    QByteArray page;
-
-    void requestStarted(QWebEngineUrlRequestJob *job) override
-    {
-        auto *body = new QBuffer(job);
-        body->setData(page);
-        body->open(QIODevice::ReadOnly);
-        job->reply(QByteArrayLiteral("text/html;charset=utf-8"), body);
-    }
-};
 
 // Runs `start` and returns the milliseconds until `page` has finished loading a page that
 // `isOurs` accepts (also when that happened inside `start`); nothing when it failed or took
@@ -145,7 +127,7 @@ int main(int argc, char *argv[])
     QWebEnginePage *readerPage = readerView->page();
 
     QWebEngineProfile bareProfile;
-    BarePageHandler bareHandler;
+    PlainPageHandler bareHandler;
     bareProfile.installUrlSchemeHandler(BareScheme, &bareHandler);
     QWebEngineView bareView;
     QWebEnginePage barePage(&bareProfile);

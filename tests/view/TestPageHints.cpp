@@ -1,5 +1,6 @@
 #include "support/FeedBuilder.h"
 #include "support/PageScript.h"
+#include "support/PlainPageHandler.h"
 #include "render/InfoBlocks.h"
 #include "render/NewsCard.h"
 #include "render/PageAssembly.h"
@@ -7,15 +8,12 @@
 #include "view/PageHints.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QSignalSpy>
 #include <QWebEngineFindTextResult>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
-#include <QWebEngineUrlSchemeHandler>
 #include <QtTest>
 
 #include <optional>
@@ -23,22 +21,6 @@
 namespace {
 
 const QByteArray PlainScheme = QByteArrayLiteral("test-plain");
-
-// Serves one page to a view without the reader's hints, the way the reader serves its own.
-class PlainPageHandler : public QWebEngineUrlSchemeHandler
-{
-public:
-    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
-    QByteArray page;
-
-    void requestStarted(QWebEngineUrlRequestJob *job) override
-    {
-        auto *body = new QBuffer(job);
-        body->setData(page);
-        body->open(QIODevice::ReadOnly);
-        job->reply(QByteArrayLiteral("text/html;charset=utf-8"), body);
-    }
-};
 
 // A news page of `count` cards as the reader builds it, every fifth with a picture; the cards
 // named in `prefixes` begin with the text given there.
@@ -118,6 +100,7 @@ private slots:
     void cleanup();
     void hintsReachEveryCardStyle_data();
     void hintsReachEveryCardStyle();
+    void firstCardsReadableOnceTheViewHasThePage();
     void laterCardsShowOnceThePageIsWhole();
     void documentIsExactlyThePage_data();
     void documentIsExactlyThePage();
@@ -185,15 +168,29 @@ void TestPageHints::hintsReachEveryCardStyle_data()
 void TestPageHints::hintsReachEveryCardStyle()
 {
     QFETCH(int, style);
-    showInBoth(newsPages(3, style, false).main);
-    // Boxes 0, 2 and 4 are the cards, 1, 3 and 5 the spacers between them.
-    for (int card : {0, 2, 4}) {
+    // Three cards after the first boxes; cards and the spacers between them alternate.
+    const int first = PageHintsBoxesWhileLoading;
+    showInBoth(newsPages(first / 2 + 3, style, false).main);
+    for (int card : {first, first + 2, first + 4}) {
         QCOMPARE(styleOf(*m_view, card, QStringLiteral("contentVisibility")), QStringLiteral("auto"));
         QVERIFY2(styleOf(*m_view, card, QStringLiteral("containIntrinsicSize")).startsWith(QStringLiteral("auto ")),
                  qPrintable(styleOf(*m_view, card, QStringLiteral("containIntrinsicSize"))));
         QCOMPARE(styleOf(*m_plainView, card, QStringLiteral("contentVisibility")), QStringLiteral("visible"));
     }
-    QCOMPARE(styleOf(*m_view, 1, QStringLiteral("contentVisibility")), QStringLiteral("visible"));
+    QCOMPARE(styleOf(*m_view, first + 1, QStringLiteral("contentVisibility")), QStringLiteral("visible"));
+    // The first cards, the page's first screen, are always laid out.
+    QCOMPARE(styleOf(*m_view, 0, QStringLiteral("contentVisibility")), QStringLiteral("visible"));
+    QCOMPARE(styleOf(*m_view, first - 2, QStringLiteral("contentVisibility")), QStringLiteral("visible"));
+}
+
+void TestPageHints::firstCardsReadableOnceTheViewHasThePage()
+{
+    // The view's wait ends when the document is whole; its first cards must be there at once,
+    // not only after the engine's next frame.
+    m_view->WBLoadHTML(newsPages(PageHintsBoxesWhileLoading * 2, 0, false).main);
+    const QString shown = text(*m_view, QStringLiteral("document.body.innerText"));
+    const QString lastFirstCard = QStringLiteral("Zpráva %1").arg(PageHintsBoxesWhileLoading / 2 - 1);
+    QVERIFY2(shown.contains(QStringLiteral("Zpráva 0")) && shown.contains(lastFirstCard), qPrintable(shown.left(300)));
 }
 
 void TestPageHints::laterCardsShowOnceThePageIsWhole()
