@@ -1,5 +1,6 @@
 #include "HtmlView.h"
 
+#include "PageHints.h"
 #include "PageSchemeHandler.h"
 #include "PictureCache.h"
 #include "PictureInterceptor.h"
@@ -47,6 +48,7 @@ HtmlView::HtmlView(QWidget *parent)
     m_profile->setUrlRequestInterceptor(m_pictureInterceptor);
     applySafetySettings();
     installReadyScript();
+    installPageHints(*m_profile);
 
     m_page = new ReaderPage(m_profile, this);
     setPage(m_page);

@@ -1,0 +1,192 @@
+// Times the shown page: reloads (F5) of the real window, visible offscreen at a fixed size, of
+// a 5,000- and a 20,000-item feed served over HTTP on 127.0.0.1, each until the view's page
+// has finished loading; and a bare QWebEngineView of the same size loading the identical page
+// bytes through a scheme handler of its own, until the same event. The samples of the three
+// alternate, so that the noise of a shared machine falls on all of them alike.
+#include "app/ReaderWindow.h"
+#include "settings/SettingsKeys.h"
+#include "support/LocalHttpServer.h"
+#include "support/PlainPageHandler.h"
+#include "view/HtmlView.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+namespace {
+
+const QByteArray BareScheme = QByteArrayLiteral("bench-bare");
+// Longest wait for one page; a load that takes longer ends the benchmark.
+constexpr int LoadLimitMs = 300'000;
+
+// Runs `start` and returns the milliseconds until `page` has finished loading a page that
+// `isOurs` accepts (also when that happened inside `start`); nothing when it failed or took
+// too long.
+std::optional<qint64> timeLoad(QWebEnginePage *page, const std::function<bool(const QUrl &)> &isOurs,
+                               const std::function<void()> &start)
+{
+    QEventLoop loop;
+    std::optional<bool> succeeded;
+    const auto connection = QObject::connect(page, &QWebEnginePage::loadingChanged, &loop,
+                                             [&](const QWebEngineLoadingInfo &info) {
+        if (!isOurs(info.url()) || info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+            return;
+        succeeded = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
+        loop.quit();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    start();
+    if (!succeeded) {
+        QTimer::singleShot(LoadLimitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    const qint64 elapsed = clock.elapsed();
+    QObject::disconnect(connection);
+    if (!succeeded || !*succeeded)
+        return std::nullopt;
+    return elapsed;
+}
+
+qint64 median(QList<qint64> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void printResult(QTextStream &out, const char *name, double measured, double limit)
+{
+    out << "RESULT " << name << ' ' << QString::number(measured, 'f', 2) << " goal <= "
+        << QString::number(limit, 'f', 2) << " : " << (measured <= limit ? "ok" : "OVER") << Qt::endl;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    HtmlView::registerScheme();
+    QWebEngineUrlScheme bareScheme(BareScheme);
+    bareScheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    QWebEngineUrlScheme::registerScheme(bareScheme);
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+
+    const QStringList args = app.arguments();
+    if (args.size() < 3) {
+        out << "usage: bench-visible-page FEED-5000.xml FEED-20000.xml [samples, 5 unless given]\n";
+        return 2;
+    }
+    const QByteArray smallFeed = readFile(args.at(1));
+    const QByteArray bigFeed = readFile(args.at(2));
+    const int samples = args.size() > 3 ? std::max(1, args.at(3).toInt()) : 5;
+    if (smallFeed.isEmpty() || bigFeed.isEmpty()) {
+        out << "cannot read the feeds\n";
+        return 2;
+    }
+
+    // The feed of the moment for the feed request; the pictures are not there, so both views
+    // get the same quick 404s.
+    const QByteArray *servedFeed = &smallFeed;
+    LocalHttpServer server([&servedFeed](const QByteArray &requestLine) {
+        LocalHttpServer::Response response;
+        if (requestLine.contains("/xml.php?"))
+            response.body = *servedFeed;
+        else
+            response.status = 404;
+        return response;
+    });
+    QTemporaryDir folder;
+    SettingsFile(folder.filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("bench"));
+
+    ReaderWindow window(ReaderConfig{ReaderPaths(folder.path()), server.baseUrl(), {}});
+    window.resize(1000, 800);
+    window.show();
+    HtmlView *readerView = window.view();
+    QWebEnginePage *readerPage = readerView->page();
+
+    QWebEngineProfile bareProfile;
+    PlainPageHandler bareHandler;
+    bareProfile.installUrlSchemeHandler(BareScheme, &bareHandler);
+    QWebEngineView bareView;
+    QWebEnginePage barePage(&bareProfile);
+    bareView.setPage(&barePage);
+    bareView.resize(readerView->size());
+    bareView.show();
+
+    const auto reload = [&](const QByteArray &feed) {
+        servedFeed = &feed;
+        return timeLoad(readerPage, [](const QUrl &url) { return url.scheme() == u"zelton-reader"; },
+                        [&window] { window.Image1Click(); });
+    };
+    quint64 bareSerial = 0;
+    const auto bareLoad = [&] {
+        const QUrl url(QString::fromLatin1(BareScheme) + QStringLiteral(":page-") + QString::number(++bareSerial));
+        return timeLoad(&barePage, [url](const QUrl &loaded) { return loaded == url; },
+                        [&barePage, url] { barePage.load(url); });
+    };
+
+    // Warm-up: the first reload also gives the bare view its bytes, the 5,000-item page.
+    if (!reload(smallFeed)) {
+        out << "the reader's page did not load\n";
+        return 1;
+    }
+    bareHandler.page = readerView->currentPageBytes();
+    if (!bareLoad()) {
+        out << "the bare view's page did not load\n";
+        return 1;
+    }
+    out << "view: " << readerView->width() << "x" << readerView->height() << ", pages: "
+        << bareHandler.page.size() / 1024 << " KiB (5,000 items), ";
+    if (!reload(bigFeed)) {
+        out << "the reader's big page did not load\n";
+        return 1;
+    }
+    out << readerView->currentPageBytes().size() / 1024 << " KiB (20,000 items)" << Qt::endl;
+
+    QList<qint64> small, bare, big;
+    for (int i = 0; i < samples; ++i) {
+        const std::optional<qint64> a = reload(smallFeed);
+        const std::optional<qint64> b = bareLoad();
+        const std::optional<qint64> c = reload(bigFeed);
+        if (!a || !b || !c) {
+            out << "a page did not load\n";
+            return 1;
+        }
+        small << *a;
+        bare << *b;
+        big << *c;
+        out << "sample " << i + 1 << ": reader 5,000 " << *a << " ms, bare 5,000 " << *b
+            << " ms, reader 20,000 " << *c << " ms" << Qt::endl;
+    }
+
+    const qint64 smallMedian = median(small);
+    const qint64 bareMedian = median(bare);
+    const qint64 bigMedian = median(big);
+    out << "median over " << samples << ": reader 5,000 items " << smallMedian << " ms, bare view 5,000 items "
+        << bareMedian << " ms, reader 20,000 items " << bigMedian << " ms" << Qt::endl;
+    printResult(out, "visible/20k-over-5k", double(bigMedian) / double(smallMedian), 4.5);
+    printResult(out, "visible/5k-over-bare", double(smallMedian) / double(bareMedian), 0.7);
+    return 0;
+}

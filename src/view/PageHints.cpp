@@ -1,0 +1,65 @@
+#include "PageHints.h"
+
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+
+namespace {
+
+// Runs before the page's first element. The card's box is told apart from the info and
+// contacts blocks (the same opening, a "solid" border) by its "none" border.
+//
+// - The first boxes, the screenful the user sees first, are laid out as they are read.
+//   The rest waits until the document is whole and is then laid out once; otherwise every
+//   frame walks all the cards read so far, which makes a page of n cards cost n squared.
+//   An adjacency chain finds "the boxes after the first ones": it looks back a fixed number
+//   of siblings, where :nth-child would count them all on every frame.
+// - Each of those later cards is laid out and painted only near the screen
+//   (content-visibility); one that was shown keeps its size, the others stand in with the
+//   mean height of the first cards, so the scroll bar keeps its length while the user
+//   scrolls. The first cards stay laid out, so the page never shows, even for a frame,
+//   without the text it starts with.
+QString hintsScript()
+{
+    const QString afterFirstBoxes =
+        QStringLiteral("body > ") + QStringLiteral("* + ").repeated(PageHintsBoxesWhileLoading);
+    return QStringLiteral(R"JS((() => {
+  const card = 'div[style^="position:relative;"][style*="; border: 0px none #"]';
+  const cardRule = (height) =>
+    `%1${card} { content-visibility: auto; contain-intrinsic-size: auto ${height}px; }`;
+  const hints = new CSSStyleSheet();
+  hints.replaceSync(cardRule(150));
+  const loading = new CSSStyleSheet();
+  loading.replaceSync('%1* { display: none !important; }');
+  document.adoptedStyleSheets = [...document.adoptedStyleSheets, hints, loading];
+  document.addEventListener('DOMContentLoaded', () => {
+    const heights = [];
+    for (const box of document.body ? document.body.children : []) {
+      if (getComputedStyle(box).display === 'none')
+        break;
+      if (box.matches(card)) {
+        // The stand-in size is that of the content, without the padding.
+        const style = getComputedStyle(box);
+        heights.push(box.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom));
+      }
+    }
+    if (heights.length)
+      hints.replaceSync(cardRule(Math.round(heights.reduce((a, b) => a + b) / heights.length)));
+    document.adoptedStyleSheets = document.adoptedStyleSheets.filter((sheet) => sheet !== loading);
+  }, { once: true });
+})();)JS")
+        .arg(afterFirstBoxes);
+}
+
+} // namespace
+
+void installPageHints(QWebEngineProfile &profile)
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("zelton-page-hints"));
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(hintsScript());
+    profile.scripts()->insert(script);
+}
