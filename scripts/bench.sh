@@ -40,7 +40,7 @@ for name in "${chosen[@]}"; do
     case "$name" in
         cycle-work) run cycle-work "$(feed 1000)" "$(feed 10000)" "$(feed 100000)" ;;
         reload) run reload "$(feed 100)" "$(feed 1000)" ;;
-        memory) run memory "$(feed 1000)" 500 ;;
+        memory) run memory --reloads 500 "$(feed 1000)" ;;
         visible-page) run visible-page "$(feed 5000)" "$(feed 20000)" ;;
         responsiveness) run responsiveness "$(feed 1000)" ;;
         *) echo "unknown benchmark: $name (known: ${all[*]})" >&2; exit 2 ;;
