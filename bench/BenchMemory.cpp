@@ -1,10 +1,12 @@
 // Main-process memory over many reloads of the real window (shown, offscreen, fixed size):
-// the resident set after the `from`th reload against after the last, each reload waited for
-// until the view's load finished, and the engine's renderer processes at both points. The
+// the resident set over the reloads from the `from`th on against over the last ones (the
+// median of nine readings at each end), each reload waited for until the view's load finished, and the engine's renderer processes at both points. The
 // feed comes over HTTP on 127.0.0.1 from a server process forked at the start.
 #include "ReloadBench.h"
 
 #include <QTextStream>
+
+#include <algorithm>
 
 #include <malloc.h>
 #include <sys/wait.h>
@@ -13,6 +15,14 @@
 namespace {
 
 constexpr double GoalMiB = 2.0;
+// Readings of the resident set taken together at each end of the run.
+constexpr int Window = 9;
+
+qint64 medianOf(QList<qint64> readings)
+{
+    std::sort(readings.begin(), readings.end());
+    return readings.isEmpty() ? 0 : readings.at(readings.size() / 2);
+}
 
 qint64 residentKiB()
 {
@@ -31,8 +41,8 @@ QString heapLine()
 {
     const struct mallinfo2 info = mallinfo2();
     const auto mib = [](size_t bytes) { return QString::number(bytes / 1048576.0, 'f', 1); };
-    return QStringLiteral("heap in use %1 MiB of %2 MiB, %3 MiB mapped")
-        .arg(mib(info.uordblks + info.hblkhd), mib(info.arena), mib(info.hblkhd));
+    return QStringLiteral("C heap: %1 MiB in use of a %2 MiB arena, %3 MiB in mapped blocks")
+        .arg(mib(info.uordblks), mib(info.arena), mib(info.hblkhd));
 }
 
 // Serves `feed` from a process of its own, made before this one starts Qt: the test server
@@ -111,7 +121,7 @@ int main(int argc, char *argv[])
         else
             path = args.at(i);
     }
-    if (!feed || path.isEmpty() || from < 1 || reloads <= from) {
+    if (!feed || path.isEmpty() || from < 1 || reloads < from + 2 * Window) {
         out << "usage: bench-memory [--reloads 500] [--from 10] [--every 50] FEED.xml\n"
                "  e.g. python3 bench/make-big-feed.py feed-1000.xml --items 1000\n";
         return 2;
@@ -129,6 +139,8 @@ int main(int argc, char *argv[])
     out.flush();
 
     qint64 baseKiB = 0;
+    QList<qint64> startReadings;
+    QList<qint64> endReadings;
     int baseRenderers = 0;
     QElapsedTimer clock;
     clock.start();
@@ -139,10 +151,14 @@ int main(int argc, char *argv[])
             out << "reload " << i << ": the page's load did not finish\n";
             return 1;
         }
-        if (i == from) {
-            baseKiB = residentKiB();
+        // A single reading catches whatever the last reload still holds for a moment; the
+        // median of the readings after nine reloads at each end shows what stays.
+        if (i >= from && i < from + Window)
+            startReadings << residentKiB();
+        if (i > reloads - Window)
+            endReadings << residentKiB();
+        if (i == from)
             baseRenderers = bench::rendererProcesses();
-        }
         if (i % every == 0 || i == from) {
             out << "reload " << i << ": " << QString::number(residentKiB() / 1024.0, 'f', 1) << " MiB, "
                 << bench::rendererProcesses() << " renderer processes, " << heapLine() << ", "
@@ -150,7 +166,11 @@ int main(int argc, char *argv[])
             out.flush();
         }
     }
-    const qint64 endKiB = residentKiB();
+    baseKiB = medianOf(startReadings);
+    const qint64 endKiB = medianOf(endReadings);
+    out << "resident set, median of the " << Window << " readings after reloads " << from << "-"
+        << from + Window - 1 << ": " << QString::number(baseKiB / 1024.0, 'f', 1) << " MiB; after reloads "
+        << reloads - Window + 1 << "-" << reloads << ": " << QString::number(endKiB / 1024.0, 'f', 1) << " MiB\n";
     const int endRenderers = bench::rendererProcesses();
     const double growthMiB = (endKiB - baseKiB) / 1024.0;
     out << "growth " << QString::number(growthMiB, 'f', 2) << " MiB over " << reloads - from << " reloads ("

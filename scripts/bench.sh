@@ -15,6 +15,7 @@ scripts/install-deps.sh
 cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-rel --target "${chosen[@]/#/bench-}"
 
+failed=0
 feeds=build-rel/bench-feeds
 logs=build-rel/bench-logs
 mkdir -p "$feeds" "$logs"
@@ -29,10 +30,10 @@ run() {
     shift
     echo "== bench-$name $*"
     # The engine's diagnostics stay in the log; the figures are shown.
-    "build-rel/bench/bench-$name" "$@" >"$logs/$name.txt" 2>"$logs/$name.stderr.txt" || {
+    if ! "build-rel/bench/bench-$name" "$@" >"$logs/$name.txt" 2>"$logs/$name.stderr.txt"; then
         echo "bench-$name failed; see $logs/$name.txt and $logs/$name.stderr.txt" >&2
-        return 1
-    }
+        failed=1
+    fi
     cat "$logs/$name.txt"
 }
 
@@ -51,5 +52,6 @@ echo
 echo "| result | measured | goal | |"
 echo "|---|---|---|---|"
 for name in "${chosen[@]}"; do
-    grep '^RESULT ' "$logs/$name.txt" | awk '{ printf "| %s | %s | <= %s | %s |\n", $2, $3, $6, $8 }'
+    grep '^RESULT ' "$logs/$name.txt" 2>/dev/null | awk '{ printf "| %s | %s | <= %s | %s |\n", $2, $3, $6, $8 }' || true
 done
+exit "$failed"
