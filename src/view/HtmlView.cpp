@@ -7,6 +7,7 @@
 #include "PictureSchemeHandler.h"
 #include "ReaderPage.h"
 #include "common/Texts.h"
+#include "common/Utf8Bytes.h"
 
 #include <QContextMenuEvent>
 #include <QEventLoop>
@@ -137,8 +138,10 @@ void HtmlView::installReadyScript()
 
 void HtmlView::WBLoadHTML(const QString &html)
 {
-    // QString::toUtf8 writes no byte-order mark, and the page declares utf-8 itself.
-    m_pageBytes = html.toUtf8();
+    // The page being replaced is served no more, so its bytes are shared by nobody and the
+    // new page is written into the same memory. No byte-order mark: the page declares utf-8.
+    m_schemeHandler->setPage({}, {});
+    assignUtf8(m_pageBytes, html);
     m_recoveryHeld = false;
     const QUrl url = startLoad();
     waitForDocument(url);
