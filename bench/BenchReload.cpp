@@ -8,6 +8,7 @@
 // one sample is load() of a fresh address of that scheme ("bench-bare://page/N") until its
 // load finished. The two sides alternate.
 #include "ReloadBench.h"
+#include "support/PlainPageHandler.h"
 
 #include <QBuffer>
 #include <QTextStream>
@@ -21,20 +22,6 @@ namespace {
 
 constexpr double Goal = 1.03;
 const QByteArray BareScheme = QByteArrayLiteral("bench-bare");
-
-// What a plain program does to show bytes of its own: answer them under its own scheme.
-class BareHandler : public QWebEngineUrlSchemeHandler
-{
-public:
-    QByteArray html;
-    void requestStarted(QWebEngineUrlRequestJob *job) override
-    {
-        auto *body = new QBuffer(job);
-        body->setData(html);
-        body->open(QIODevice::ReadOnly);
-        job->reply(QByteArrayLiteral("text/html;charset=utf-8"), body);
-    }
-};
 
 struct Side
 {
@@ -99,8 +86,8 @@ int main(int argc, char *argv[])
         bench::LoadWatch readerLoads(window->view()->page());
 
         QWebEngineProfile bareProfile;
-        BareHandler bareHandler;
-        bareHandler.html = window->view()->currentPageBytes();
+        PlainPageHandler bareHandler;
+        bareHandler.page = window->view()->currentPageBytes();
         bareProfile.installUrlSchemeHandler(BareScheme, &bareHandler);
         QWebEngineView bare;
         auto *barePage = new QWebEnginePage(&bareProfile, &bare);
@@ -148,7 +135,7 @@ int main(int argc, char *argv[])
         const double bareMedian = bench::median(plain.ms);
         const double ratio = readerMedian / bareMedian;
         out << items << " items (feed " << feed->size() / 1024 << " KiB, page "
-            << bareHandler.html.size() / 1024 << " KiB): reader median " << QString::number(readerMedian, 'f', 1)
+            << bareHandler.page.size() / 1024 << " KiB): reader median " << QString::number(readerMedian, 'f', 1)
             << " ms, bare median " << QString::number(bareMedian, 'f', 1) << " ms\n  renderer processes: " << reader.renderersBefore << " after warm-up, "
             << bench::rendererProcesses() << " at the end; loads in a new renderer: reader "
             << reader.rendererChanges << ", bare " << plain.rendererChanges << " of " << samples + 2 << "\n";

@@ -3,6 +3,7 @@
 // between two ticks while a cycle runs. Measured for reloads of a feed served at once, and for
 // one reload whose server accepts the request and then stays silent until the download gives
 // up (the reader then shows its offline copy).
+#include "ReloadBench.h"
 #include "app/ReaderWindow.h"
 #include "settings/SettingsKeys.h"
 #include "support/LocalHttpServer.h"
@@ -65,10 +66,7 @@ void printResult(QTextStream &out, const QString &name, double ms)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    bench::prepareEnvironment();
     HtmlView::registerScheme();
     QApplication app(argc, argv);
     QTextStream out(stdout);

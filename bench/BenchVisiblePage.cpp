@@ -3,6 +3,7 @@
 // has finished loading; and a bare QWebEngineView of the same size loading the identical page
 // bytes through a scheme handler of its own, until the same event. The samples of the three
 // alternate, so that the noise of a shared machine falls on all of them alike.
+#include "ReloadBench.h"
 #include "app/ReaderWindow.h"
 #include "settings/SettingsKeys.h"
 #include "support/LocalHttpServer.h"
@@ -82,10 +83,7 @@ void printResult(QTextStream &out, const char *name, double measured, double lim
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    bench::prepareEnvironment();
     HtmlView::registerScheme();
     QWebEngineUrlScheme bareScheme(BareScheme);
     bareScheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);

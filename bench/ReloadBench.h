@@ -1,6 +1,6 @@
 #pragma once
 
-// What the reload and memory benchmarks share: the environment the engine needs here, the
+// What the benchmarks of the window share: the environment the engine needs here, the
 // feed served over HTTP on 127.0.0.1 from a thread of its own, the reader's window shown at a
 // fixed size, a wait for the view's next finished load, and the engine's child processes.
 #include "app/ReaderWindow.h"
