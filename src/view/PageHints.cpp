@@ -32,7 +32,41 @@ QString hintsScript()
   const loading = new CSSStyleSheet();
   loading.replaceSync('%1* { display: none !important; }');
   document.adoptedStyleSheets = [...document.adoptedStyleSheets, hints, loading];
+
+  // The boxes after the first ones wait outside the document while the page is read, so
+  // that the frames in between do not even walk past them; the parser goes on filling them
+  // there. They come back, in their order, once the document is whole.
+  const waiting = document.createDocumentFragment();
+  let lastShown = null;
+  const findLastShown = () => {
+    let count = 0;
+    for (let box = document.body.firstElementChild; box; box = box.nextElementSibling) {
+      if (++count === %2)
+        return box;
+    }
+    return null;
+  };
+  const putAside = () => {
+    if (!document.body)
+      return;
+    lastShown = lastShown || findLastShown();
+    while (lastShown && lastShown.nextSibling)
+      waiting.appendChild(lastShown.nextSibling);
+  };
+  let watched = null;
+  const watcher = new MutationObserver(() => {
+    if (document.body && watched !== document.body) {
+      watcher.disconnect();
+      watched = document.body;
+      watcher.observe(watched, { childList: true });
+    }
+    putAside();
+  });
+  watcher.observe(document, { childList: true, subtree: true });
+
   document.addEventListener('DOMContentLoaded', () => {
+    watcher.disconnect();
+    putAside();
     const heights = [];
     for (const box of document.body ? document.body.children : []) {
       if (getComputedStyle(box).display === 'none')
@@ -46,9 +80,12 @@ QString hintsScript()
     if (heights.length)
       hints.replaceSync(cardRule(Math.round(heights.reduce((a, b) => a + b) / heights.length)));
     document.adoptedStyleSheets = document.adoptedStyleSheets.filter((sheet) => sheet !== loading);
+    if (lastShown)
+      document.body.appendChild(waiting);
   }, { once: true });
 })();)JS")
-        .arg(afterFirstBoxes);
+        .arg(afterFirstBoxes)
+        .arg(PageHintsBoxesWhileLoading);
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QWebEngineFindTextResult>
 #include <QWebEngineProfile>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlScheme>
 #include <QtTest>
@@ -102,6 +103,7 @@ private slots:
     void hintsReachEveryCardStyle();
     void firstCardsReadableOnceTheViewHasThePage();
     void laterCardsShowOnceThePageIsWhole();
+    void framesWhileReadingSeeOnlyTheFirstBoxes();
     void documentIsExactlyThePage_data();
     void documentIsExactlyThePage();
     void copyTakesEveryCard();
@@ -215,12 +217,50 @@ void TestPageHints::laterCardsShowOnceThePageIsWhole()
     QVERIFY2(qAbs(hinted - plain) < plain * 0.05, qPrintable(QStringLiteral("%1 / %2").arg(hinted).arg(plain)));
 }
 
+void TestPageHints::framesWhileReadingSeeOnlyTheFirstBoxes()
+{
+    // A script of the test's own counts, at every frame while the page is read, the boxes in
+    // the document; the hints must keep them to the first ones however many the page has.
+    QWebEngineScript counter;
+    counter.setName(QStringLiteral("test-frame-counter"));
+    counter.setWorldId(QWebEngineScript::ApplicationWorld);
+    counter.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    counter.setRunsOnSubFrames(false);
+    counter.setSourceCode(QStringLiteral(R"JS(
+window.framesWhileReading = 0;
+window.mostBoxesInAFrame = 0;
+const count = () => {
+  if (document.readyState !== 'loading')
+    return;
+  if (document.body) {
+    ++window.framesWhileReading;
+    window.mostBoxesInAFrame = Math.max(window.mostBoxesInAFrame, document.body.childElementCount);
+  }
+  requestAnimationFrame(count);
+};
+requestAnimationFrame(count);)JS"));
+    m_view->page()->scripts().insert(counter);
+
+    const int cards = 3000;
+    showInBoth(newsPages(cards, 0, false).main);
+    const int frames = text(*m_view, QStringLiteral("String(window.framesWhileReading)")).toInt();
+    const int most = text(*m_view, QStringLiteral("String(window.mostBoxesInAFrame)")).toInt();
+    QVERIFY2(frames > 0, "no frame while the page was read");
+    QVERIFY2(most <= PageHintsBoxesWhileLoading, qPrintable(QStringLiteral("%1 boxes in a frame").arg(most)));
+    // And once the page is whole, every box is back.
+    QCOMPARE(text(*m_view, QStringLiteral("String(document.body.childElementCount)")),
+             text(*m_plainView, QStringLiteral("String(document.body.childElementCount)")));
+    QCOMPARE(text(*m_view, QStringLiteral("String(document.body.childElementCount)")).toInt(), 2 * cards);
+}
+
 void TestPageHints::documentIsExactlyThePage_data()
 {
     QTest::addColumn<QString>("html");
     QTest::addColumn<QString>("words");
     QTest::newRow("news") << newsPages(PageHintsBoxesWhileLoading, 2, false).main << QStringLiteral("Zpráva 59");
     QTest::newRow("news, offline") << newsPages(PageHintsBoxesWhileLoading, 1, true).main << QStringLiteral("Offline");
+    // Read in many parts, with the later boxes put aside and brought back in between.
+    QTest::newRow("news, many cards") << newsPages(3000, 0, false).main << QStringLiteral("Zpráva 2999");
     QTest::newRow("info") << newsPages(1, 0, false).info << QStringLiteral("Spolek přátel");
     QTest::newRow("contacts") << newsPages(1, 0, true).contacts << QStringLiteral("Lipová 1");
 }
