@@ -6,6 +6,7 @@
 #include "app/ToolbarPicture.h"
 #include "app/WindowGeometry.h"
 #include "common/AtomicSave.h"
+#include "common/LargeBuffers.h"
 #include "common/ReaderError.h"
 #include "common/Texts.h"
 #include "feed/FeedFiles.h"
@@ -23,10 +24,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -58,18 +55,6 @@ QComboBox *makeList(QWidget *parent, const char *name, const QRect &geometry)
 void selectStoredIndex(QComboBox *list, int index)
 {
     list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-}
-
-// Every cycle makes and frees buffers of the feed's and the page's size. Left to itself,
-// glibc raises its mmap threshold to the largest block freed, and from then on such buffers
-// come from the heap, which keeps growing with the scraps between them. With the threshold
-// fixed they are mapped and returned to the system whole, so the process stays its size.
-void keepLargeBuffersOffTheHeap()
-{
-#if defined(__GLIBC__)
-    static const bool done = mallopt(M_MMAP_THRESHOLD, 128 * 1024) != 0;
-    Q_UNUSED(done);
-#endif
 }
 
 } // namespace

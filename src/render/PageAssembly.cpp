@@ -1,5 +1,6 @@
 #include "render/PageAssembly.h"
 
+#include "common/LargeBuffers.h"
 #include "render/HtmlPieces.h"
 
 #include <algorithm>
@@ -34,7 +35,9 @@ Pages AssemblePages(const QString &cardsHtml, const QString &infoBlock, const QS
 QString StartCardsBuffer(qsizetype cardChars)
 {
     QString buffer;
-    buffer.reserve(HeaderRoom + cardChars + HtmlPieces::Page::End.size());
+    const qsizetype chars = HeaderRoom + cardChars + HtmlPieces::Page::End.size();
+    buffer.reserve(chars);
+    adviseLargePages(buffer.data(), chars * qsizetype(sizeof(QChar)));
     buffer.resize(HeaderRoom);
     return buffer;
 }
