@@ -141,6 +141,7 @@ void HtmlView::WBLoadHTML(const QString &html)
     // The page being replaced is served no more, so its bytes are shared by nobody and the
     // new page is written into the same memory. No byte-order mark: the page declares utf-8.
     m_schemeHandler->setPage({}, {});
+    m_pictureHandler->beginPage();
     assignUtf8(m_pageBytes, html);
     m_recoveryHeld = false;
     const QUrl url = startLoad();

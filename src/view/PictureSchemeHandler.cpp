@@ -12,6 +12,9 @@ namespace {
 // A card's picture larger than this is no picture of a card; the download is dropped.
 constexpr qint64 MaxPictureBytes = 16LL * 1024 * 1024;
 constexpr int TransferTimeoutMs = 20'000;
+// The bytes of the pictures one page keeps at hand for its further cards; past this a
+// picture is fetched again for each request.
+constexpr qint64 MaxPageAnswerBytes = 32LL * 1024 * 1024;
 
 constexpr auto AddressEncoding = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
 
@@ -85,6 +88,13 @@ bool PictureSchemeHandler::serves(const QUrl &remote) const
     return remote.path().startsWith(m_base.path());
 }
 
+void PictureSchemeHandler::beginPage()
+{
+    ++m_page;
+    m_pageAnswers.clear();
+    m_pageAnswerBytes = 0;
+}
+
 void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 {
     const QUrl remote = remoteUrl(job->requestUrl());
@@ -92,7 +102,21 @@ void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
+    if (const auto known = m_pageAnswers.constFind(remote); known != m_pageAnswers.cend()) {
+        if (*known)
+            replyWith(job, **known);
+        else
+            job->fail(QWebEngineUrlRequestJob::RequestFailed);
+        return;
+    }
+    if (m_downloads.contains(remote))
+        waitFor(remote, job);
+    else
+        startDownload(remote, job);
+}
 
+void PictureSchemeHandler::startDownload(const QUrl &remote, QWebEngineUrlRequestJob *job)
+{
     QNetworkRequest request(remote);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     QNetworkReply *reply = m_network.get(request);
@@ -100,36 +124,75 @@ void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         if (received > MaxPictureBytes)
             reply->abort();
     });
-    const auto answer = connect(reply, &QNetworkReply::finished, job, [this, job, reply, remote] {
-        reply->deleteLater();
-        answerFromReply(job, *reply, remote);
-    });
-    // A job the engine drops (its page replaced) ends its download without an answer.
-    connect(job, &QObject::destroyed, reply, [reply, answer] {
-        QObject::disconnect(answer);
-        reply->abort();
-        reply->deleteLater();
-    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, remote] { onDownloadFinished(reply, remote); });
+    m_downloads.insert(remote, Download{reply, {}, m_page});
+    waitFor(remote, job);
 }
 
-void PictureSchemeHandler::answerFromReply(QWebEngineUrlRequestJob *job, QNetworkReply &reply,
-                                           const QUrl &remote)
+void PictureSchemeHandler::waitFor(const QUrl &remote, QWebEngineUrlRequestJob *job)
+{
+    m_downloads[remote].jobs.append(job);
+    // A job the engine drops (its page replaced) waits no more; a download nobody waits for
+    // ends without an answer.
+    connect(job, &QObject::destroyed, this, [this, remote](QObject *gone) { onJobGone(remote, gone); });
+}
+
+void PictureSchemeHandler::onJobGone(const QUrl &remote, QObject *job)
+{
+    const auto download = m_downloads.find(remote);
+    if (download == m_downloads.end()
+        || download->jobs.removeAll(static_cast<QWebEngineUrlRequestJob *>(job)) == 0
+        || !download->jobs.isEmpty())
+        return;
+    QNetworkReply *reply = download->reply;
+    m_downloads.erase(download);
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+}
+
+void PictureSchemeHandler::onDownloadFinished(QNetworkReply *reply, const QUrl &remote)
+{
+    reply->deleteLater();
+    const auto download = m_downloads.find(remote);
+    if (download == m_downloads.end() || download->reply != reply)
+        return;
+    const Download finished = *download;
+    m_downloads.erase(download);
+
+    const Answer answer = answerFromReply(*reply, remote);
+    if (finished.page == m_page)
+        remember(remote, answer);
+    for (QWebEngineUrlRequestJob *job : finished.jobs) {
+        job->disconnect(this);
+        if (answer)
+            replyWith(job, *answer);
+        else
+            job->fail(QWebEngineUrlRequestJob::RequestFailed);
+    }
+}
+
+PictureSchemeHandler::Answer PictureSchemeHandler::answerFromReply(QNetworkReply &reply, const QUrl &remote)
 {
     if (reply.error() == QNetworkReply::NoError && isSuccessStatus(reply)) {
         const PictureCache::Picture picture{
             reply.header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply.readAll()};
         if (m_cache)
             m_cache->store(remote, picture);
-        replyWith(job, picture);
-        return;
+        return picture;
     }
     // The server answered, but not with the picture: shown as missing, as a browser would.
     const bool serverAnswered = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    if (!serverAnswered && m_cache) {
-        if (const auto kept = m_cache->find(remote)) {
-            replyWith(job, *kept);
-            return;
-        }
-    }
-    job->fail(QWebEngineUrlRequestJob::RequestFailed);
+    if (!serverAnswered && m_cache)
+        return m_cache->find(remote);
+    return std::nullopt;
+}
+
+void PictureSchemeHandler::remember(const QUrl &remote, const Answer &answer)
+{
+    const qint64 bytes = answer ? answer->bytes.size() : 0;
+    if (m_pageAnswerBytes + bytes > MaxPageAnswerBytes)
+        return;
+    m_pageAnswerBytes += bytes;
+    m_pageAnswers.insert(remote, answer);
 }

@@ -1,19 +1,28 @@
 #pragma once
 
+#include "PictureCache.h"
+
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QNetworkAccessManager>
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
 
 #include <memory>
+#include <optional>
 
-class PictureCache;
 class QNetworkReply;
 
 // Serves the feed server's pictures to the view under a scheme of the reader's own. Each
 // picture is fetched from the server (certificates verified as for the feed) and kept in the
 // picture cache; when the server cannot be reached the kept copy is served instead, so the
 // offline page shows the pictures the cards had when the server was last reached.
+//
+// Within one page every picture is fetched once, however many cards show it: requests for a
+// picture on its way wait for it, and a later one gets the answer already given, a missing
+// picture included (the engine itself asks again for a picture that failed, card after
+// card). A new page fetches its pictures afresh.
 class PictureSchemeHandler : public QWebEngineUrlSchemeHandler
 {
     Q_OBJECT
@@ -32,13 +41,34 @@ public:
     void setSource(const QUrl &base, std::unique_ptr<PictureCache> cache);
     bool serves(const QUrl &remote) const;
 
+    // The view shows a new page: the answers given for the last one are forgotten.
+    void beginPage();
+
     void requestStarted(QWebEngineUrlRequestJob *job) override;
 
 private:
-    void answerFromReply(QWebEngineUrlRequestJob *job, QNetworkReply &reply, const QUrl &remote);
+    // What a request for a picture gets: its bytes, or nothing (shown as missing).
+    using Answer = std::optional<PictureCache::Picture>;
+    struct Download
+    {
+        QNetworkReply *reply = nullptr;
+        QList<QWebEngineUrlRequestJob *> jobs;  // every request waiting for it
+        quint64 page = 0;                       // the page it was started for
+    };
+
+    void startDownload(const QUrl &remote, QWebEngineUrlRequestJob *job);
+    void waitFor(const QUrl &remote, QWebEngineUrlRequestJob *job);
+    void onJobGone(const QUrl &remote, QObject *job);
+    void onDownloadFinished(QNetworkReply *reply, const QUrl &remote);
+    Answer answerFromReply(QNetworkReply &reply, const QUrl &remote);
+    void remember(const QUrl &remote, const Answer &answer);
 
     // Declared before the network, so no download can outlive the cache it writes to.
     std::unique_ptr<PictureCache> m_cache;
     QUrl m_base;
+    QHash<QUrl, Download> m_downloads;
+    QHash<QUrl, Answer> m_pageAnswers;  // the answers given for the current page
+    qint64 m_pageAnswerBytes = 0;
+    quint64 m_page = 0;
     QNetworkAccessManager m_network;
 };

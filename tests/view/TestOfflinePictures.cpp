@@ -61,6 +61,7 @@ private slots:
     void shouldShowKeptPicturesWhenServerIsGone();
     void shouldKeepOnlyTheFeedServersPictures();
     void shouldVerifyCertificatesOfPicturesOverHttps();
+    void shouldFetchEachPictureOncePerPage();
 };
 
 void TestOfflinePictures::shouldShowKeptPicturesWhenServerIsGone()
@@ -160,6 +161,51 @@ void TestOfflinePictures::shouldVerifyCertificatesOfPicturesOverHttps()
     QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(wrongView), 10000);
     QCOMPARE(naturalWidths(wrongView), QStringLiteral("0,0"));
     QVERIFY(wrongHost.requestLines().isEmpty());
+}
+
+void TestOfflinePictures::shouldFetchEachPictureOncePerPage()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    LocalHttpServer server(pictureServer());
+    const QString base = server.baseUrl();
+    const auto requestsFor = [&server](const QByteArray &name) {
+        return int(server.requestLines().count("GET /reader/" + name + " HTTP/1.1"));
+    };
+    const QString page = QStringLiteral("<img class=\"five\" src=\"%1five.png\"><img src=\"%1none.png\">").arg(base);
+
+    HtmlView view;
+    view.setPictureSource(base, dir.filePath(QStringLiteral("pictures")));
+    view.WBLoadHTML(page);
+    QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
+    QCOMPARE(requestsFor("five.png"), 1);
+    QCOMPARE(requestsFor("none.png"), 1);
+
+    // Cards read later show the same pictures, one that is missing included; the engine
+    // asks for that one again each time, the server is not asked again.
+    const QString addCard = QStringLiteral(
+        "for (const name of ['five', 'none']) { const picture = document.createElement('img');"
+        " picture.className = name; picture.src = '%1' + name + '.png'; document.body.append(picture); }")
+                                .arg(base);
+    constexpr int LaterCards = 5;
+    for (int i = 0; i < LaterCards; ++i) {
+        runPageScript(&view, addCard);
+        QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
+    }
+    QCOMPARE(runPageScript(&view, QStringLiteral("[...document.querySelectorAll('img.five')]"
+                                                 ".filter(i => i.naturalWidth === 5).length")).toInt(),
+             1 + LaterCards);
+    QCOMPARE(runPageScript(&view, QStringLiteral("[...document.querySelectorAll('img.none')]"
+                                                 ".filter(i => i.complete && i.naturalWidth === 0).length")).toInt(),
+             LaterCards);
+    QCOMPARE(requestsFor("five.png"), 1);
+    QCOMPARE(requestsFor("none.png"), 1);
+
+    // The next page (the next refresh) asks the server again, once.
+    view.WBLoadHTML(page);
+    QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
+    QCOMPARE(requestsFor("five.png"), 2);
+    QCOMPARE(requestsFor("none.png"), 2);
 }
 
 int main(int argc, char *argv[])
