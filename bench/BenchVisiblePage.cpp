@@ -9,6 +9,7 @@
 #include "support/LocalHttpServer.h"
 #include "support/PlainPageHandler.h"
 #include "view/HtmlView.h"
+#include "view/ReaderPage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,6 +22,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineView>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <functional>
@@ -36,18 +39,31 @@ constexpr int LoadLimitMs = 300'000;
 // `isOurs` accepts (also when that happened inside `start`); nothing when it failed or took
 // too long.
 std::optional<qint64> timeLoad(QWebEnginePage *page, const std::function<bool(const QUrl &)> &isOurs,
-                               const std::function<void()> &start)
+                               const std::function<void()> &start, qint64 *started = nullptr, qint64 *parsed = nullptr)
 {
     QEventLoop loop;
     std::optional<bool> succeeded;
+    QElapsedTimer clock;
     const auto connection = QObject::connect(page, &QWebEnginePage::loadingChanged, &loop,
                                              [&](const QWebEngineLoadingInfo &info) {
-        if (!isOurs(info.url()) || info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        if (!isOurs(info.url()))
             return;
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+            if (started)
+                *started = clock.elapsed();
+            return;
+        }
         succeeded = info.status() == QWebEngineLoadingInfo::LoadSucceededStatus;
         loop.quit();
     });
-    QElapsedTimer clock;
+    QMetaObject::Connection parsedConnection;
+    if (auto *readerPage = qobject_cast<ReaderPage *>(page); readerPage && parsed) {
+        parsedConnection = QObject::connect(readerPage, &ReaderPage::documentReady, &loop,
+                                            [&](const QUrl &url) {
+            if (isOurs(url))
+                *parsed = clock.elapsed();
+        });
+    }
     clock.start();
     start();
     if (!succeeded) {
@@ -56,6 +72,7 @@ std::optional<qint64> timeLoad(QWebEnginePage *page, const std::function<bool(co
     }
     const qint64 elapsed = clock.elapsed();
     QObject::disconnect(connection);
+    QObject::disconnect(parsedConnection);
     if (!succeeded || !*succeeded)
         return std::nullopt;
     return elapsed;
@@ -133,10 +150,26 @@ int main(int argc, char *argv[])
     bareView.resize(readerView->size());
     bareView.show();
 
+    long faultsBefore = 0;
+    const auto faults = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_minflt + usage.ru_majflt;
+    };
+    // When the reader's page began to load (the cycle's own work before it) and when its
+    // document was whole, for the last reload.
+    qint64 pageStarted = -1;
+    qint64 pageParsed = -1;
     const auto reload = [&](const QByteArray &feed) {
         servedFeed = &feed;
+        pageStarted = pageParsed = -1;
+        faultsBefore = faults();
         return timeLoad(readerPage, [](const QUrl &url) { return url.scheme() == u"zelton-reader"; },
-                        [&window] { window.Image1Click(); });
+                        [&window] { window.Image1Click(); }, &pageStarted, &pageParsed);
+    };
+    const auto phases = [&] {
+        return QStringLiteral(" (page started at %1, document whole at %2, %3 page faults)")
+            .arg(pageStarted).arg(pageParsed).arg(faults() - faultsBefore);
     };
     quint64 bareSerial = 0;
     const auto bareLoad = [&] {
@@ -166,8 +199,10 @@ int main(int argc, char *argv[])
     QList<qint64> small, bare, big;
     for (int i = 0; i < samples; ++i) {
         const std::optional<qint64> a = reload(smallFeed);
+        const QString smallPhases = phases();
         const std::optional<qint64> b = bareLoad();
         const std::optional<qint64> c = reload(bigFeed);
+        const QString bigPhases = phases();
         if (!a || !b || !c) {
             out << "a page did not load\n";
             return 1;
@@ -175,8 +210,8 @@ int main(int argc, char *argv[])
         small << *a;
         bare << *b;
         big << *c;
-        out << "sample " << i + 1 << ": reader 5,000 " << *a << " ms, bare 5,000 " << *b
-            << " ms, reader 20,000 " << *c << " ms" << Qt::endl;
+        out << "sample " << i + 1 << ": reader 5,000 " << *a << " ms" << smallPhases << ", bare 5,000 " << *b
+            << " ms, reader 20,000 " << *c << " ms" << bigPhases << Qt::endl;
     }
 
     const qint64 smallMedian = median(small);

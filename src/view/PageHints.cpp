@@ -10,10 +10,13 @@ namespace {
 // contacts blocks (the same opening, a "solid" border) by its "none" border.
 //
 // - The first boxes, the screenful the user sees first, are laid out as they are read.
-//   The rest waits until the document is whole and is then laid out once; otherwise every
-//   frame walks all the cards read so far, which makes a page of n cards cost n squared.
-//   An adjacency chain finds "the boxes after the first ones": it looks back a fixed number
-//   of siblings, where :nth-child would count them all on every frame.
+//   The rest waits outside the document until it is whole and is then laid out once:
+//   otherwise every frame walks all the cards read so far, even unstyled ones, which makes
+//   a page of n cards cost n squared. A box the parser adds is put aside before the next
+//   frame (the observer runs at the end of each piece the parser reads); in the moment
+//   between, a style sheet keeps it out of layout. An adjacency chain finds "the boxes after
+//   the first ones": it looks back a fixed number of siblings, where :nth-child would count
+//   them all.
 // - Each of those later cards is laid out and painted only near the screen
 //   (content-visibility); one that was shown keeps its size, the others stand in with the
 //   mean height of the first cards, so the scroll bar keeps its length while the user
