@@ -18,6 +18,8 @@
 #include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
+#include <algorithm>
+
 namespace {
 
 constexpr double Goal = 1.03;
@@ -139,6 +141,14 @@ int main(int argc, char *argv[])
             << " ms, bare median " << QString::number(bareMedian, 'f', 1) << " ms\n  renderer processes: " << reader.renderersBefore << " after warm-up, "
             << bench::rendererProcesses() << " at the end; loads in a new renderer: reader "
             << reader.rendererChanges << ", bare " << plain.rendererChanges << " of " << samples + 2 << "\n";
+        const auto listed = [](QList<double> values) {
+            std::sort(values.begin(), values.end());
+            QStringList texts;
+            for (double value : values)
+                texts << QString::number(value, 'f', 1);
+            return texts.join(QLatin1Char(' '));
+        };
+        out << "  samples, sorted (ms): reader " << listed(reader.ms) << "; bare " << listed(plain.ms) << "\n";
         out.flush();
         results << QStringLiteral("RESULT reload/%1-items %2 goal <= %3 : %4")
                        .arg(items)

@@ -42,7 +42,7 @@ for name in "${chosen[@]}"; do
         cycle-work) run cycle-work "$(feed 1000)" "$(feed 10000)" "$(feed 100000)" ;;
         reload) run reload "$(feed 100)" "$(feed 1000)" ;;
         memory) run memory --reloads 500 "$(feed 1000)" ;;
-        visible-page) run visible-page "$(feed 5000)" "$(feed 20000)" ;;
+        visible-page) run visible-page "$(feed 5000)" "$(feed 20000)" 9 ;;
         responsiveness) run responsiveness "$(feed 1000)" ;;
         *) echo "unknown benchmark: $name (known: ${all[*]})" >&2; exit 2 ;;
     esac
