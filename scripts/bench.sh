@@ -3,7 +3,7 @@
 # the benchmark feeds and runs every benchmark once. Each benchmark's whole output goes to
 # build-rel/bench-logs/; the table of its RESULT lines is printed at the end.
 #
-#   scripts/bench.sh            every benchmark (about half an hour on two cores)
+#   scripts/bench.sh            every benchmark (about a quarter of an hour on two cores)
 #   scripts/bench.sh cycle-work reload    only the ones named
 set -euo pipefail
 cd "$(dirname "$0")/.."
