@@ -10,13 +10,6 @@
 
 #include <cstdint>
 
-namespace {
-
-// Below this a buffer is not worth a system call; it is also the size of one large page.
-constexpr qsizetype LargePageBytes = 2 * 1024 * 1024;
-
-} // namespace
-
 void keepLargeBuffersOffTheHeap()
 {
 #if defined(__GLIBC__)
@@ -28,6 +21,8 @@ void keepLargeBuffersOffTheHeap()
 void adviseLargePages(void *data, qsizetype bytes)
 {
 #if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+    // A buffer under two large pages is not worth a system call.
+    constexpr qsizetype LargePageBytes = 2 * 1024 * 1024;
     if (!data || bytes < 2 * LargePageBytes)
         return;
     // Only whole pages inside the buffer: the advice never reaches memory around it.
