@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -78,18 +77,6 @@ std::optional<qint64> timeLoad(QWebEnginePage *page, const std::function<bool(co
     return elapsed;
 }
 
-qint64 median(QList<qint64> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void printResult(QTextStream &out, const char *name, double measured, double limit)
 {
     out << "RESULT " << name << ' ' << QString::number(measured, 'f', 2) << " goal <= "
@@ -113,8 +100,8 @@ int main(int argc, char *argv[])
         out << "usage: bench-visible-page FEED-5000.xml FEED-20000.xml [samples, 5 unless given]\n";
         return 2;
     }
-    const QByteArray smallFeed = readFile(args.at(1));
-    const QByteArray bigFeed = readFile(args.at(2));
+    const QByteArray smallFeed = bench::readFeed(args.at(1)).value_or(QByteArray());
+    const QByteArray bigFeed = bench::readFeed(args.at(2)).value_or(QByteArray());
     const int samples = args.size() > 3 ? std::max(1, args.at(3).toInt()) : 5;
     if (smallFeed.isEmpty() || bigFeed.isEmpty()) {
         out << "cannot read the feeds\n";
@@ -196,7 +183,7 @@ int main(int argc, char *argv[])
     }
     out << readerView->currentPageBytes().size() / 1024 << " KiB (20,000 items)" << Qt::endl;
 
-    QList<qint64> small, bare, big;
+    QList<double> small, bare, big;
     for (int i = 0; i < samples; ++i) {
         const std::optional<qint64> a = reload(smallFeed);
         const QString smallPhases = phases();
@@ -214,12 +201,12 @@ int main(int argc, char *argv[])
             << " ms, reader 20,000 " << *c << " ms" << bigPhases << Qt::endl;
     }
 
-    const qint64 smallMedian = median(small);
-    const qint64 bareMedian = median(bare);
-    const qint64 bigMedian = median(big);
+    const double smallMedian = bench::median(small);
+    const double bareMedian = bench::median(bare);
+    const double bigMedian = bench::median(big);
     out << "median over " << samples << ": reader 5,000 items " << smallMedian << " ms, bare view 5,000 items "
         << bareMedian << " ms, reader 20,000 items " << bigMedian << " ms" << Qt::endl;
-    printResult(out, "visible/20k-over-5k", double(bigMedian) / double(smallMedian), 4.5);
-    printResult(out, "visible/5k-over-bare", double(smallMedian) / double(bareMedian), 0.7);
+    printResult(out, "visible/20k-over-5k", bigMedian / smallMedian, 4.5);
+    printResult(out, "visible/5k-over-bare", smallMedian / bareMedian, 0.7);
     return 0;
 }
