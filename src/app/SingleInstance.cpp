@@ -1,5 +1,7 @@
 #include "app/SingleInstance.h"
 
+#include "common/Texts.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -152,13 +154,12 @@ void SingleInstance::bringWindowToFront(QLocalSocket *asker)
 int SingleInstance::reportLaterStart(Start start) const
 {
     // Seen only where the reader was started from a terminal; the window is the answer.
-    const QByteArray folder = QDir::toNativeSeparators(m_folder).toLocal8Bit();
+    const QString folder = QDir::toNativeSeparators(m_folder);
     if (start == Start::NoAnswer) {
-        std::fprintf(stderr, "ZeltonReader už běží nad soubory ve složce %s, ale neodpovídá.\n", folder.constData());
+        std::fprintf(stderr, "%s\n", Texts::alreadyRunningNoAnswer(folder).toLocal8Bit().constData());
         return 1;
     }
-    std::printf("ZeltonReader už běží nad soubory ve složce %s; %s\n", folder.constData(),
-                m_answer + '\n' == RaisedAnswer ? "jeho okno je nyní vpředu." : "bylo požádáno o přenesení okna do popředí.");
+    std::printf("%s\n", Texts::alreadyRunning(folder, m_answer + '\n' == RaisedAnswer).toLocal8Bit().constData());
     std::fflush(stdout);
     return 0;
 }

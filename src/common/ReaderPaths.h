@@ -37,7 +37,6 @@ public:
     static bool folderIsWritable(const QString &folder);
 
     const QString &folder() const { return m_folder; }     // the files folder, with its trailing "/"
-    const QString &exeFolder() const { return m_folder; }  // the same; its name from when it always was
     QString workFolder() const;    // "tmp", where the temporary feed files live
     QString offlineCopy() const;   // the last good feed
     QString settingsFile() const;  // "Settings.ini"

@@ -34,6 +34,10 @@ inline const QString FeedDoctypeRefused =
     QStringLiteral("Dokument nesmí obsahovat deklaraci typu dokumentu.");
 inline const QString FeedBadUtf8 =
     QStringLiteral("Dokument obsahuje bajty, které nejsou platným kódováním UTF-8.");
+inline QString childNotPlainText(const QString &elementName)
+{
+    return QStringLiteral("Prvek ") + elementName + QStringLiteral(" neobsahuje jen text.");
+}
 inline QString deleteFailed(const QString &path)
 {
     return QStringLiteral("Chyba při odstraňování souboru ") + path + u'.';
@@ -93,6 +97,18 @@ inline QString pageNotShown(const QString &fileName, int seconds)
 inline QString boxInsteadOfPage(const QString &text)
 {
     return QStringLiteral("Místo stránky se zobrazilo okno: ") + text;
+}
+
+// A second start on the same files, told on the terminal it was started from.
+inline QString alreadyRunningNoAnswer(const QString &folder)
+{
+    return QStringLiteral("ZeltonReader už běží nad soubory ve složce ") + folder + QStringLiteral(", ale neodpovídá.");
+}
+inline QString alreadyRunning(const QString &folder, bool raised)
+{
+    return QStringLiteral("ZeltonReader už běží nad soubory ve složce ") + folder
+           + (raised ? QStringLiteral("; jeho okno je nyní vpředu.")
+                     : QStringLiteral("; bylo požádáno o přenesení okna do popředí."));
 }
 
 // The context menu of the HTML view.

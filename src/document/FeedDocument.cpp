@@ -1,7 +1,9 @@
 #include "document/FeedDocument.h"
 
 #include "common/ReaderError.h"
+#include "common/Texts.h"
 #include "document/FeedDocumentParser.h"
+#include "document/XmlDeclaration.h"
 
 #include <QDomProcessingInstruction>
 #include <QFile>
@@ -70,7 +72,7 @@ std::optional<QString> textOf(const QDomNode &child)
 
 ReaderError unreadableChild(const QString &name)
 {
-    return ReaderError(QStringLiteral("Prvek ") + name + QStringLiteral(" neobsahuje jen text."));
+    return ReaderError(Texts::childNotPlainText(name));
 }
 
 QString upperAscii(QString text)
@@ -120,21 +122,7 @@ QString FeedDocument::declaredEncoding() const
     const QDomProcessingInstruction declaration = m_dom.firstChild().toProcessingInstruction();
     if (declaration.isNull() || declaration.target() != u"xml")
         return {};
-
-    const QString text = declaration.data();
-    const qsizetype word = text.indexOf(u"encoding");
-    if (word < 0)
-        return {};
-    static const QString quotes = QStringLiteral("\"'");
-    qsizetype open = word + 8;
-    while (open < text.size() && !quotes.contains(text.at(open)))
-        ++open;
-    if (open == text.size())
-        return {};
-    qsizetype close = open + 1;
-    while (close < text.size() && !quotes.contains(text.at(close)))
-        ++close;
-    return text.mid(open + 1, close - open - 1);
+    return QString::fromUtf8(encodingInDeclaration(declaration.data().toUtf8()));
 }
 
 bool FeedDocument::hasUtf8Declaration() const

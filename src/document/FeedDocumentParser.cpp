@@ -2,6 +2,8 @@
 
 #include "common/ReaderError.h"
 #include "common/Texts.h"
+#include "common/Utf8Bytes.h"
+#include "document/XmlDeclaration.h"
 
 #include <QByteArrayView>
 #include <QStringDecoder>
@@ -160,23 +162,12 @@ qsizetype firstInvalidUtf8(const QByteArray &data)
 QByteArray leadingDeclaredEncoding(const QByteArray &data)
 {
     QByteArrayView text(data);
-    if (text.startsWith("\xEF\xBB\xBF"))
-        text = text.sliced(3);
+    if (text.startsWith(Utf8Bom))
+        text = text.sliced(Utf8Bom.size());
     if (!text.startsWith("<?xml"))
         return {};
     const qsizetype end = text.indexOf("?>");
-    const QByteArrayView declaration = end < 0 ? text : text.first(end);
-    const qsizetype word = declaration.indexOf("encoding");
-    if (word < 0)
-        return {};
-    qsizetype at = word + 8;
-    while (at < declaration.size() && (declaration[at] == ' ' || declaration[at] == '=' || declaration[at] == '\t'
-                                       || declaration[at] == '\r' || declaration[at] == '\n'))
-        ++at;
-    if (at == declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
-        return "?";
-    const qsizetype close = declaration.indexOf(declaration[at], at + 1);
-    return close < 0 ? QByteArray("?") : declaration.sliced(at + 1, close - at - 1).toByteArray();
+    return encodingInDeclaration(end < 0 ? text : text.first(end));
 }
 
 // Whether a document type declaration may stand in the prolog: past the byte order mark, the
@@ -185,7 +176,7 @@ QByteArray leadingDeclaredEncoding(const QByteArray &data)
 // does not recognise is searched whole.
 bool prologMayHoldDoctype(QByteArrayView text)
 {
-    qsizetype at = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    qsizetype at = text.startsWith(Utf8Bom) ? Utf8Bom.size() : 0;
     for (;;) {
         while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n'))
             ++at;

@@ -19,12 +19,6 @@ const QString NoTime = QStringLiteral("00:00");
 const QString NoDate = QStringLiteral("0000-00-00");
 constexpr int FallbackBoxSide = 110;
 
-// The feed writes its whole numbers by the same rule as the settings file.
-std::optional<int> toWholeNumber(const QString &text)
-{
-    return parseWholeNumber(text);
-}
-
 bool isShownTime(const QString &time)
 {
     return !time.isEmpty() && time != NoTime;
@@ -136,13 +130,13 @@ QString cardDateText(const QString &date, const QString &time, const QString &da
 QSize pictureBoxSize(const QString &spacing, const QString &sizeX, const QString &sizeY)
 {
     // All four conversions must succeed; a partial result is never used.
-    const auto space = toWholeNumber(spacing);
+    const auto space = parseWholeNumber(spacing);
     if (!space)
         return {FallbackBoxSide, FallbackBoxSide};
-    const auto width = toWholeNumber(sizeX);
+    const auto width = parseWholeNumber(sizeX);
     if (!width)
         return {FallbackBoxSide, FallbackBoxSide};
-    const auto height = toWholeNumber(sizeY);
+    const auto height = parseWholeNumber(sizeY);
     if (!height)
         return {FallbackBoxSide, FallbackBoxSide};
     // The sums are not range-checked: they wrap like the 32-bit numbers they are.

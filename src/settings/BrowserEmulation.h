@@ -5,6 +5,8 @@
 // Writes the per-user browser emulation value (9000) named after the executable.
 // On Windows it lives under HKEY_CURRENT_USER; elsewhere in a small per-user INI file
 // that stands in for that hive. Throws ReaderError("Failed to set data for '<name>'").
+// No web view off Windows reads the value: it is written all the same so that start-up, and
+// the message a failed write shows, are one and the same on every system.
 void ZapisDoRegistru();
 
 // The same, for a given executable file name and (off Windows) stand-in file.

@@ -1,6 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "common/AtomicSave.h"
+#include "common/Utf8Bytes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,8 +11,6 @@
 #include <utility>
 
 namespace {
-
-const QByteArray Utf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
 
 #ifdef Q_OS_WIN
 const QByteArray NewFileLineEnd = QByteArrayLiteral("\r\n");
@@ -187,7 +186,6 @@ bool IniFile::setValue(const QString &section, const QString &key, const QString
 }
 
 namespace {
-
 void putValue(QList<Line> &lines, const QString &section, const QString &key, const QString &text)
 {
     const Found found = find(lines, section, key);
