@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the reader needs to build, test, package and run; only what
 # is missing. dpkg-dev computes the package's dependencies (dpkg-shlibdeps); the validators of
-# its desktop entry and AppStream data, and iproute2 for the package test's own network,
-# serve the tests.
+# its desktop entry and AppStream data, lintian for the whole package, man-db to read its manual
+# page, and iproute2 for the package test's own network, serve the tests.
 set -euo pipefail
 
 packages=(
@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev qt6-translations-l10n
   xvfb xauth openbox fonts-dejavu-core fonts-liberation2
   clang libclang-rt-14-dev
-  dpkg-dev desktop-file-utils appstream iproute2
+  dpkg-dev desktop-file-utils appstream lintian man-db iproute2
   openssl  # the tests make their TLS certificates with it
 )
 

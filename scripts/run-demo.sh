@@ -20,8 +20,9 @@ if ! [[ $port =~ ^[0-9]{1,5}$ ]] || [ "$port" -lt 1 ] || [ "$port" -gt 65535 ]; 
 fi
 
 scripts/install-deps.sh
-say "Building the reader (the first build takes a few minutes)..."
-scripts/build.sh
+say "Building the reader and the demo feed server (the first build takes a few minutes)..."
+# Only the two programs the demo runs; the tests are built by scripts/test.sh.
+scripts/build.sh ZeltonReader zelton-feed-server
 
 demo=$root/build/demo-reader
 mkdir -p "$demo"

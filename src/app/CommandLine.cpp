@@ -32,18 +32,42 @@ bool isFeedBaseUrl(const QString &url)
     return pattern.match(url).hasMatch() && QUrl(url, QUrl::StrictMode).isValid();
 }
 
+QList<QCommandLineOption> commandLineOptions(const QString &defaultFeedBaseUrl, OptionLanguage language)
+{
+    const bool czech = language == OptionLanguage::Czech;
+    const auto pick = [czech](const QString &czechText, const char *englishText) {
+        return czech ? czechText : QString::fromUtf8(englishText);
+    };
+    return {
+        QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                           pick(Texts::OptionHelp, "Prints these options and ends.")),
+        QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                           pick(Texts::OptionVersion, "Prints the program's version and ends.")),
+        QCommandLineOption(QStringLiteral("feed-base-url"),
+                           pick(Texts::OptionFeedBaseUrl,
+                                "The feed server's base address for this run: an http:// or https:// URL whose path "
+                                "ends in \"/reader/\" (default %1).")
+                               .arg(defaultFeedBaseUrl),
+                           pick(Texts::ValueUrl, "URL"), defaultFeedBaseUrl),
+        QCommandLineOption(QStringLiteral("screenshots"),
+                           pick(Texts::OptionScreenshots,
+                                "Once the first refresh has shown the news, saves the news, information and contacts "
+                                "pages as PNG pictures into the folder and ends."),
+                           pick(Texts::ValueFolder, "FOLDER")),
+    };
+}
+
 CommandLineVerdict parseCommandLine(const QStringList &arguments, const QString &defaultFeedBaseUrl)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(Texts::CommandLineDescription);
     // "-platform" is then named as the option it was meant to be, not as the letter "p".
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, Texts::OptionHelp);
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, Texts::OptionVersion);
-    const QCommandLineOption feedBaseUrl(QStringLiteral("feed-base-url"), Texts::OptionFeedBaseUrl.arg(defaultFeedBaseUrl),
-                                         Texts::ValueUrl, defaultFeedBaseUrl);
-    const QCommandLineOption screenshots(QStringLiteral("screenshots"), Texts::OptionScreenshots, Texts::ValueFolder);
-    parser.addOptions({help, version, feedBaseUrl, screenshots});
+    parser.addOptions(commandLineOptions(defaultFeedBaseUrl));
+    const QString help = QStringLiteral("help");
+    const QString version = QStringLiteral("version");
+    const QString feedBaseUrl = QStringLiteral("feed-base-url");
+    const QString screenshots = QStringLiteral("screenshots");
 
     const QString program = arguments.isEmpty() ? QStringLiteral("ZeltonReader") : QFileInfo(arguments.first()).fileName();
     const auto mistake = [&program](const QString &text) {

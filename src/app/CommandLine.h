@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +29,15 @@ constexpr int CommandLineMistakeStatus = 2;
 // Whether `url` can be the feed server's base address: an http:// or https:// URL whose
 // path ends in "/reader/", the same rule the build applies to its default.
 bool isFeedBaseUrl(const QString &url);
+
+// The languages the options are described in: Czech for --help, English too for the manual page.
+enum class OptionLanguage { Czech, English };
+
+// The options the reader takes, in the order --help lists them. The parser and the manual
+// page are both made from this one table, so the two never disagree. A description may
+// name `defaultFeedBaseUrl`.
+QList<QCommandLineOption> commandLineOptions(const QString &defaultFeedBaseUrl,
+                                             OptionLanguage language = OptionLanguage::Czech);
 
 // `arguments` starts with the program's name.
 CommandLineVerdict parseCommandLine(const QStringList &arguments, const QString &defaultFeedBaseUrl);

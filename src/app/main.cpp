@@ -34,7 +34,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // The user's data folder is named after the program alone (~/.local/share/ZeltonReader).
     QCoreApplication::setApplicationName(QStringLiteral("ZeltonReader"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("cz.zelton.ZeltonReader"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ZR_DESKTOP_ID));
     app.setWindowIcon(applicationIcon());
 #ifndef Q_OS_WIN
     // The toolbar is laid out for Tahoma; where it is missing, a face of similar width

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
@@ -28,7 +29,7 @@
 // its own, where that port is free whatever else runs on the machine.
 namespace {
 
-const QString AppId = QStringLiteral("cz.zelton.ZeltonReader");
+const QString AppId = QStringLiteral(ZR_DESKTOP_ID);
 const QString FilesSection = QStringLiteral("[ZELTON_INFO_READER]\nID=demo\n");
 
 QByteArray run(const QString &program, const QStringList &arguments, int *exitCode = nullptr, int timeoutMs = 60000)
@@ -216,6 +217,8 @@ private slots:
                              QStringLiteral("usr/share/metainfo/%1.metainfo.xml").arg(AppId)};
         for (int size : {16, 32, 48, 64, 128, 256})
             expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId);
+        expected << QStringLiteral("usr/share/doc/zeltonreader/copyright") << QStringLiteral("usr/share/doc/zeltonreader/changelog.gz")
+                 << QStringLiteral("usr/share/man/man1/ZeltonReader.1.gz") << QStringLiteral("usr/share/man/cs/man1/ZeltonReader.1.gz");
         expected.sort();
         QCOMPARE(m_files, expected);  // no feed server, no demo data, no tests
     }
@@ -224,7 +227,15 @@ private slots:
     {
         const QString fields = QString::fromUtf8(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), m_deb}));
         QVERIFY2(fields.contains(QStringLiteral("Package: zeltonreader\n")), qPrintable(fields));
-        QVERIFY2(fields.contains(QStringLiteral("Version: 1.50")), qPrintable(fields));
+        QVERIFY2(fields.contains(QStringLiteral("Version: " ZR_VERSION "\n")), qPrintable(fields));
+        QVERIFY2(fields.contains(QStringLiteral("\nMaintainer: " ZR_PACKAGE_MAINTAINER "\n")), qPrintable(fields));
+        // The synopsis and each line of the long description fit Debian's 80 columns.
+        const QStringList lines = fields.split(u'\n');
+        qsizetype line = lines.indexOf(QRegularExpression(QStringLiteral("^Description: .+")));
+        QVERIFY2(line >= 0 && line + 1 < lines.size() && lines[line + 1].startsWith(u' '), qPrintable(fields));
+        do
+            QVERIFY2(lines[line].size() <= 80, qPrintable(lines[line]));
+        while (++line < lines.size() && lines[line].startsWith(u' '));
         const QString depends = QRegularExpression(QStringLiteral("^Depends: (.*)$"), QRegularExpression::MultilineOption)
                                     .match(fields).captured(1);
         // What dpkg-shlibdeps finds in the program, with versions from the libraries' own data.
@@ -276,8 +287,134 @@ private slots:
         QFile file(metainfo);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
-        QVERIFY(text.contains("<launchable type=\"desktop-id\">cz.zelton.ZeltonReader.desktop</launchable>"));
-        QVERIFY(text.contains("<release version=\"1.50\""));
+        QVERIFY(text.contains("<launchable type=\"desktop-id\">" + AppId.toUtf8() + ".desktop</launchable>"));
+        QVERIFY(text.contains("<release version=\"" ZR_VERSION "\""));
+        QVERIFY(text.contains("<project_license>" ZR_LICENSE "</project_license>"));
+    }
+
+    // Debian's own package checker: any error or warning fails; the informational tags are
+    // printed for the record.
+    void shouldPassLintian()
+    {
+        const QString lintian = QStandardPaths::findExecutable(QStringLiteral("lintian"));
+        if (lintian.isEmpty())
+            QSKIP("lintian is not installed (scripts/install-deps.sh installs it)");
+        QProcess process;
+        process.start(lintian, {QStringLiteral("--info"), QStringLiteral("--display-level"), QStringLiteral(">=info"), m_deb});
+        QVERIFY(process.waitForStarted());
+        QVERIFY(process.waitForFinished(600000));
+        const QString report = QString::fromUtf8(process.readAllStandardOutput());
+        const QString diagnostics = QString::fromUtf8(process.readAllStandardError());
+        qInfo().noquote() << "lintian:\n" + report + diagnostics;
+        // "E: package: tag ..." and "W: package: tag ...", with their explanations under --info.
+        const QStringList findings = report.split(u'\n').filter(QRegularExpression(QStringLiteral("^[EW]: ")));
+        QVERIFY2(findings.isEmpty(), qPrintable(findings.join(u'\n')));
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, qPrintable(report + diagnostics));
+    }
+
+    void shouldHoldLicenceAndChangelog()
+    {
+        QFile copyright(m_root + QStringLiteral("/usr/share/doc/zeltonreader/copyright"));
+        QVERIFY(copyright.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(copyright.readAll());
+        QVERIFY2(text.startsWith(QStringLiteral("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("\nFiles: *\nCopyright: ")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("\nUpstream-Contact: " ZR_PACKAGE_MAINTAINER "\n")), qPrintable(text));
+        // The licence's text follows its name, each line indented, an empty one as " .".
+        QFile licenceFile(QStringLiteral(ZR_LICENSE_FILE));
+        QVERIFY(licenceFile.open(QIODevice::ReadOnly));
+        QStringList indented;
+        for (const QString &line : QString::fromUtf8(licenceFile.readAll()).trimmed().split(u'\n'))
+            indented << (line.trimmed().isEmpty() ? QStringLiteral(" .") : u' ' + line);
+        QVERIFY2(text.contains(QStringLiteral("\nLicense: " ZR_LICENSE "\n") + indented.join(u'\n') + u'\n'), qPrintable(text));
+
+        // The changelog, compressed, opens with this version's entry, signed by the maintainer.
+        int status = -1;
+        const QString changelog = QString::fromUtf8(
+            run(QStringLiteral("gzip"), {QStringLiteral("-dc"), m_root + QStringLiteral("/usr/share/doc/zeltonreader/changelog.gz")}, &status));
+        QCOMPARE(status, 0);
+        QVERIFY2(changelog.startsWith(QStringLiteral("zeltonreader (" ZR_VERSION ") ")), qPrintable(changelog));
+        const QRegularExpressionMatch trailer =
+            QRegularExpression(QStringLiteral("^ -- (.+)  \\w{3}, \\d{1,2} \\w{3} \\d{4} \\d\\d:\\d\\d:\\d\\d [+-]\\d{4}$"),
+                               QRegularExpression::MultilineOption).match(changelog);
+        QVERIFY2(trailer.hasMatch(), qPrintable(changelog));
+        QCOMPARE(trailer.captured(1), QStringLiteral(ZR_PACKAGE_MAINTAINER));
+    }
+
+    // The manual page is found by its name in the package's manual folder, in English and in
+    // Czech, and lists exactly the options --help lists, under the same names and, in Czech,
+    // with the same words.
+    void shouldDescribeOptionsAsHelpDoes_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<bool>("sameWords");
+        QTest::newRow("English") << QStringLiteral("en") << QStringLiteral("OPTIONS") << false;
+        QTest::newRow("Czech") << QStringLiteral("cs") << QStringLiteral("VOLBY") << true;
+    }
+    void shouldDescribeOptionsAsHelpDoes()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, heading);
+        QFETCH(bool, sameWords);
+
+        QProcess man;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("MANPATH"), m_root + QStringLiteral("/usr/share/man"));
+        env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("200"));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        man.setProcessEnvironment(env);
+        man.start(QStringLiteral("man"), {QStringLiteral("-L"), language, QStringLiteral("-P"), QStringLiteral("cat"), QStringLiteral("ZeltonReader")});
+        QVERIFY(man.waitForFinished(60000));
+        const QString page = QString::fromUtf8(man.readAllStandardOutput());
+        QVERIFY2(man.exitCode() == 0, qPrintable(page + QString::fromUtf8(man.readAllStandardError())));
+        for (const char *section : {"ZeltonReader - ", "http_proxy", "https_proxy", "no_proxy", "Settings.ini", "Offline_ZeltonReader.xml",
+                                    "tmp/", "pictures/", "~/.local/share/ZeltonReader/"})
+            QVERIFY2(page.contains(QLatin1StringView(section)), section);
+
+        // The page's option list: a line of names indented by seven, its text by fourteen.
+        using Options = QList<QPair<QString, QString>>;
+        Options fromPage;
+        bool inOptions = false;
+        for (const QString &line : page.split(u'\n')) {
+            if (!line.isEmpty() && !line.startsWith(u' ')) {
+                inOptions = line == heading;
+                continue;
+            }
+            if (!inOptions || line.trimmed().isEmpty())
+                continue;
+            if (line.startsWith(QStringLiteral("       -")))
+                fromPage.append({line.simplified(), {}});
+            else if (!fromPage.isEmpty())
+                fromPage.last().second = (fromPage.last().second + u' ' + line).simplified();
+        }
+
+        // --help's list: names and value after two blanks, its text after the widest of them.
+        int status = -1;
+        const QString help = QString::fromUtf8(run(readerPath(), {QStringLiteral("--help")}, &status));
+        QCOMPARE(status, 0);
+        Options fromHelp;
+        for (const QString &line : help.split(u'\n')) {
+            static const QRegularExpression entry(QStringLiteral("^  (-\\S.*?)(?:  +(.*))?$"));
+            if (const QRegularExpressionMatch match = entry.match(line); match.hasMatch())
+                fromHelp.append({match.captured(1).remove(u'<').remove(u'>').simplified(), match.captured(2).simplified()});
+            else if (!fromHelp.isEmpty() && line.startsWith(QStringLiteral("    ")))
+                fromHelp.last().second = (fromHelp.last().second + u' ' + line).simplified();
+        }
+        QVERIFY2(fromHelp.size() >= 4, qPrintable(help));
+
+        const auto names = [](const Options &options) {
+            QStringList found;
+            for (const auto &option : options)
+                found << option.first.split(u' ').filter(QRegularExpression(QStringLiteral("^-"))).join(u' ');
+            return found;
+        };
+        QCOMPARE(names(fromPage), names(fromHelp));
+        if (sameWords)
+            QCOMPARE(fromPage, fromHelp);
+        for (const auto &option : fromPage)
+            QVERIFY2(!option.second.isEmpty(), qPrintable(option.first));
     }
 
     void shouldMakeUserDataFolderOnFirstStart()
