@@ -23,6 +23,9 @@ QString readPlaceScript()
   const all = boxes();
   if (!all.length)
     return null;
+  // A reader at the very top stays there, and sees what came in above the first card.
+  if (window.scrollY === 0)
+    return { y: 0, content: '', occurrence: 0, offset: 0 };
   // The boxes stand one below the other: the first whose bottom is below the view's top.
   let low = 0;
   let high = all.length - 1;

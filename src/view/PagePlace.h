@@ -10,7 +10,8 @@
 // known by its content, which occurrence of that content it is, and how far into it the view
 // starts, together with the page's scroll offset for when the box is gone.
 
-// A script whose value is the place in the shown page (a map), or null without a document.
+// A script whose value is the place in the shown page (a map), or null without a document. At
+// the very top of the page the place is the top, whatever card comes first in the next page.
 QString readPlaceScript();
 
 // A script that puts `place`, as readPlaceScript gave it, into the page being loaded: the same

@@ -70,6 +70,7 @@ private slots:
     void newerPageKeepsTheCardAtTheTop();
     void newerPageWithoutThatCardKeepsTheOffset();
     void anotherPageStartsAtTheTop();
+    void readerAtTheTopSeesNewCardsAbove();
 
 private:
     void show(const QString &html, HtmlView::Place place = HtmlView::Place::Top)
@@ -187,6 +188,17 @@ void TestPagePlace::anotherPageStartsAtTheTop()
     scrollTo(3000);
     show(newsPage(cardsFrom(-4, 80)), HtmlView::Place::Top);
     QCOMPARE(topCard().section(u' ', 0, 0), QStringLiteral("-4"));
+    QCOMPARE(scrollY(), 0);
+}
+
+void TestPagePlace::readerAtTheTopSeesNewCardsAbove()
+{
+    show(newsPage(cardsFrom(1, 80)));
+    show(newsPage(cardsFrom(-1, 80)), HtmlView::Place::Keep);
+    // The new cards are in sight: the place was the top, not the first card.
+    QTRY_COMPARE_WITH_TIMEOUT(runPageScript(m_view.get(), QStringLiteral("document.readyState")).toString(),
+                              QStringLiteral("complete"), 60000);
+    QCOMPARE(topCard().section(u' ', 0, 0), QStringLiteral("-1"));
     QCOMPARE(scrollY(), 0);
 }
 
