@@ -52,11 +52,11 @@ struct WalkedItem
 struct ItemWalk
 {
     QString cardsHtml;
-    QList<WalkedItem> items;  // every item, in the feed's order
     QString pageBackground;
     GroupList groups;
     WindowLook look;  // what the last item changed, as far as it got
     CardPieces pieces;
+    QList<WalkedItem> items;  // every item, in the feed's order
 };
 
 // One feed item: caption, background, group, toolbar colour and, when it passes the
