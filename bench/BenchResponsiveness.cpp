@@ -84,7 +84,7 @@ int main(int argc, char *argv[])
     const QByteArray feed = feedFile.readAll();
     // Every other answer is changed at its end, so that every reload shows a changed page.
     const QByteArray changed = bench::withLastItemChanged(feed);
-    std::atomic<int> served{0};
+    std::atomic<int> feedsServed{0};
     const int reloads = args.size() > 2 ? std::max(1, args.at(2).toInt()) : 5;
 
     std::atomic<bool> silent{false};
@@ -95,7 +95,7 @@ int main(int argc, char *argv[])
         else if (silent)
             response.mode = LocalHttpServer::Response::Mode::Silent;
         else
-            response.body = ++served % 2 ? feed : changed;
+            response.body = ++feedsServed % 2 ? feed : changed;
         return response;
     });
     QTemporaryDir folder;

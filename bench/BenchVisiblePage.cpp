@@ -114,11 +114,11 @@ int main(int argc, char *argv[])
     const QByteArray *servedFeed = &smallFeed;
     const QByteArray smallChanged = bench::withLastItemChanged(smallFeed);
     const QByteArray bigChanged = bench::withLastItemChanged(bigFeed);
-    std::atomic<int> served{0};
+    std::atomic<int> feedsServed{0};
     LocalHttpServer server([&](const QByteArray &requestLine) {
         LocalHttpServer::Response response;
         if (requestLine.contains("/xml.php?"))
-            response.body = ++served % 2 ? *servedFeed : servedFeed == &smallFeed ? smallChanged : bigChanged;
+            response.body = ++feedsServed % 2 ? *servedFeed : servedFeed == &smallFeed ? smallChanged : bigChanged;
         else
             response.status = 404;
         return response;
