@@ -6,6 +6,7 @@
 #include "ReloadBench.h"
 #include "app/ReaderWindow.h"
 #include "settings/SettingsKeys.h"
+#include "ReloadBench.h"
 #include "support/LocalHttpServer.h"
 #include "view/HtmlView.h"
 
@@ -81,6 +82,9 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QByteArray feed = feedFile.readAll();
+    // Every other answer is changed at its end, so that every reload shows a changed page.
+    const QByteArray changed = bench::withLastItemChanged(feed);
+    std::atomic<int> feedsServed{0};
     const int reloads = args.size() > 2 ? std::max(1, args.at(2).toInt()) : 5;
 
     std::atomic<bool> silent{false};
@@ -91,7 +95,7 @@ int main(int argc, char *argv[])
         else if (silent)
             response.mode = LocalHttpServer::Response::Mode::Silent;
         else
-            response.body = feed;
+            response.body = ++feedsServed % 2 ? feed : changed;
         return response;
     });
     QTemporaryDir folder;

@@ -110,11 +110,15 @@ int main(int argc, char *argv[])
 
     // The feed of the moment for the feed request; the pictures are not there, so both views
     // get the same quick 404s.
+    // Every other answer is changed at its end, so that every reload shows a changed page.
     const QByteArray *servedFeed = &smallFeed;
-    LocalHttpServer server([&servedFeed](const QByteArray &requestLine) {
+    const QByteArray smallChanged = bench::withLastItemChanged(smallFeed);
+    const QByteArray bigChanged = bench::withLastItemChanged(bigFeed);
+    std::atomic<int> feedsServed{0};
+    LocalHttpServer server([&](const QByteArray &requestLine) {
         LocalHttpServer::Response response;
         if (requestLine.contains("/xml.php?"))
-            response.body = *servedFeed;
+            response.body = ++feedsServed % 2 ? *servedFeed : servedFeed == &smallFeed ? smallChanged : bigChanged;
         else
             response.status = 404;
         return response;

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QWebEnginePage>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -47,13 +48,30 @@ inline int itemCount(const QByteArray &feed)
     return int(feed.count("<zelton_information>"));
 }
 
-// The feed for every feed request; the pictures are not there, so each gets a quick 404.
+// The feed with one character more at the end of its last item's text. The view does not load
+// a page again that it shows already, so the reloads alternate between a feed and this one:
+// every reload then shows a changed page, which the view compares with the shown one to its
+// last card, loads and keeps the reader's place in.
+inline QByteArray withLastItemChanged(const QByteArray &feed)
+{
+    const qsizetype end = feed.lastIndexOf("</ZELTON_TEXT>");
+    if (end < 0)
+        return feed;
+    QByteArray changed = feed;
+    // Inside the CDATA section where there is one: a text beside it would make the item faulty.
+    changed.insert(changed.mid(0, end).endsWith("]]>") ? end - 3 : end, '.');
+    return changed;
+}
+
+// The feed for every feed request, every other one changed (withLastItemChanged); the pictures
+// are not there, so each gets a quick 404.
 inline std::unique_ptr<LocalHttpServer> feedServer(const QByteArray &feed)
 {
-    return std::make_unique<LocalHttpServer>([feed](const QByteArray &requestLine) {
+    auto served = std::make_shared<std::atomic<int>>(0);
+    return std::make_unique<LocalHttpServer>([feed, changed = withLastItemChanged(feed), served](const QByteArray &requestLine) {
         LocalHttpServer::Response response;
         if (requestLine.contains("/xml.php?"))
-            response.body = feed;
+            response.body = ++*served % 2 ? feed : changed;
         else
             response.status = 404;
         return response;

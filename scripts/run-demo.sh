@@ -57,7 +57,7 @@ fi
 # The server starts first: a port that is taken stops the demo before the reader shows
 # "Offline" without saying why.
 server_log=$demo/feed-server.log
-build/tools/feed-server/zelton-feed-server --port "$port" --root demo > "$server_log" 2>&1 3>&- &
+build/tools/feed-server/zelton-feed-server --port "$port" --root demo --grow > "$server_log" 2>&1 3>&- &
 server=$!
 trap 'kill "$server" 2>/dev/null || true' EXIT
 for _ in $(seq 150); do

@@ -2,6 +2,7 @@
 
 #include "app/ErrorBox.h"
 #include "app/IdPrompt.h"
+#include "app/NewsWatch.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ToolbarPicture.h"
 #include "app/WindowGeometry.h"
@@ -69,6 +70,7 @@ ReaderWindow::ReaderWindow(ReaderConfig config, QWidget *parent)
         m_config.askForId = [this] { return askForOrganizationId(this); };
     m_cycle = std::make_unique<RefreshCycle>(static_cast<RefreshHost &>(*this), m_config.paths, m_config.baseUrl);
     buildDesign();
+    m_newsWatch = new NewsWatch(this, m_view, m_config.paths.seenNewsFile());
     FormCreate();
 }
 
@@ -257,6 +259,8 @@ void ReaderWindow::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         guarded([this] { FormActivate(); });
+    if (event->type() == QEvent::ActivationChange)
+        m_newsWatch->activationChanged();
 }
 
 void ReaderWindow::closeEvent(QCloseEvent *event)
@@ -390,10 +394,17 @@ void ReaderWindow::pumpEvents()
 }
 void ReaderWindow::showMessage(const QString &text) { showPlainMessage(this, text); }
 void ReaderWindow::showError(const QString &message) { showStandardErrorBox(this, message); }
-void ReaderWindow::showPage(const QString &html) { m_view->WBLoadHTML(html); }
+void ReaderWindow::showPage(const QString &html)
+{
+    // A newer version of the page the user reads keeps their place; another page starts at its top.
+    const bool samePage = m_state.viewMode == m_shownViewMode;
+    m_shownViewMode = m_state.viewMode;
+    m_view->WBLoadHTML(html, samePage ? HtmlView::Place::Keep : HtmlView::Place::Top);
+}
 
 void ReaderWindow::applyOutcome(const CycleOutcome &outcome)
 {
+    m_newsWatch->afterCycle(outcome, m_shownViewMode == QStringLiteral("S"));
     if (!outcome.completed) {
         // After a failure the automatic refresh waits until the window is activated again.
         m_refreshTimer->stop();

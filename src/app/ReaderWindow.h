@@ -12,6 +12,7 @@
 #include <memory>
 
 class HtmlView;
+class NewsWatch;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -36,6 +37,7 @@ public:
     // The outcome of the last cycle that ran (empty before the first).
     const CycleOutcome &lastOutcome() const { return m_lastOutcome; }
     HtmlView *view() const { return m_view; }
+    const NewsWatch &newsWatch() const { return *m_newsWatch; }
 
     // The commands of the toolbar and the timer.
     void Image1Click();
@@ -98,6 +100,7 @@ private:
     QWidget *m_viewPanel = nullptr;
     HtmlView *m_view = nullptr;
     QTimer *m_refreshTimer = nullptr;
+    NewsWatch *m_newsWatch = nullptr;
 
     // The toolbar's commands: the pictures and F5 trigger them, and locking the toolbar
     // disables them all at once.
@@ -106,6 +109,7 @@ private:
     QAction *m_informationAction = nullptr;
     QAction *m_contactsAction = nullptr;
 
+    QString m_shownViewMode;         // the page kind the view shows ("S", "I", "K"); none before the first
     bool m_closeAfterCycle = false;  // the user closed the window while a cycle ran
     QElapsedTimer m_sincePump;       // since the last pump that processed events
 };

@@ -77,3 +77,8 @@ QString ReaderPaths::pictureCache() const
 {
     return m_folder + QStringLiteral("pictures");
 }
+
+QString ReaderPaths::seenNewsFile() const
+{
+    return m_folder + QStringLiteral("SeenNews.txt");
+}

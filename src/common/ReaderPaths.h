@@ -40,7 +40,8 @@ public:
     QString workFolder() const;    // "tmp", where the temporary feed files live
     QString offlineCopy() const;   // the last good feed
     QString settingsFile() const;  // "Settings.ini"
-    QString pictureCache() const;  // "pictures", the cards' pictures kept for the offline page
+    QString pictureCache() const;
+    QString seenNewsFile() const;  // "SeenNews.txt", the news items the user has been shown  // "pictures", the cards' pictures kept for the offline page
 
 private:
     QString m_folder;

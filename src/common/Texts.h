@@ -45,6 +45,18 @@ inline QString deleteFailed(const QString &path)
 
 inline const QString OfflineMark = QStringLiteral("Offline");
 
+// News the user has not seen yet: the mark on their cards and the desktop notification.
+inline const QString NewMark = QStringLiteral("Nové");
+inline QString newNewsSummary(int count)
+{
+    if (count == 1)
+        return QStringLiteral("1 nová zpráva");
+    if (count >= 2 && count <= 4)
+        return QString::number(count) + QStringLiteral(" nové zprávy");
+    return QString::number(count) + QStringLiteral(" nových zpráv");
+}
+inline const QString NotificationShow = QStringLiteral("Zobrazit");
+
 // Failures of the environment keep the wording the settings and registry layers always had.
 inline QString unableToWrite(const QString &path)
 {

@@ -181,6 +181,28 @@ ChildTexts::ChildTexts(const QDomElement &element, std::span<const QString> name
     }
 }
 
+quint64 ChildTexts::fingerprint() const
+{
+    // FNV-1a over each text's length and UTF-16 units, then which children could not be read.
+    constexpr quint64 Prime = 0x100000001b3ULL;
+    quint64 hash = 0xcbf29ce484222325ULL;
+    const auto add = [&hash](quint64 value) {
+        for (int shift = 0; shift < 64; shift += 16) {
+            hash ^= (value >> shift) & 0xFFFF;
+            hash *= Prime;
+        }
+    };
+    for (const QString &text : m_texts) {
+        add(quint64(text.size()));
+        for (const QChar unit : text) {
+            hash ^= unit.unicode();
+            hash *= Prime;
+        }
+    }
+    add(m_unreadable);
+    return hash;
+}
+
 const QString &ChildTexts::text(qsizetype index) const
 {
     if (m_unreadable & (1U << index))

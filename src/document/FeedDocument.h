@@ -60,6 +60,9 @@ public:
 
     // ChildText(element, names[index]), with its empty text and its ReaderError.
     const QString &text(qsizetype index) const;
+    // A number that is the same for two elements whose children of `names` are the same, in
+    // this run of the program and in every later one; it reads no text, so it never fails.
+    quint64 fingerprint() const;
 
 private:
     std::span<const QString> m_names;

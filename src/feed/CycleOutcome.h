@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/GroupFilter.h"
+#include "render/NewsCard.h"
 #include "render/PageAssembly.h"
 
 #include <QString>
@@ -27,6 +28,7 @@ struct CycleOutcome
     bool completed = false;      // the feed was read whole: pages and group list are filled
     Pages pages;
     GroupFilterState groupList;  // the refilled group list
+    QList<WalkedItem> items;     // the feed's news items, in its order
     bool offline = false;        // the feed came from the offline copy
     QString failure;             // the message of what failed; empty when nothing did
 };

@@ -69,6 +69,11 @@ Pages FeedWalk::pages(bool offline)
                                  m_blocks.contacts, m_items.pageBackground, offline);
 }
 
+QList<WalkedItem> FeedWalk::items()
+{
+    return std::exchange(m_items.items, {});
+}
+
 GroupFilterState FeedWalk::groupList() const
 {
     return RefillGroupFilter(m_choices.restoredGroup, m_items.groups);

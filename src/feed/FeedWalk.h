@@ -32,6 +32,8 @@ public:
     // cards over rather than copying them, so the pages are asked for once.
     Pages pages(bool offline);
     GroupFilterState groupList() const;
+    // Every news item of the feed walked whole, taken over like the cards.
+    QList<WalkedItem> items();
 
 private:
     void walkRun(const FeedDocument &document, const QString &runName,

@@ -65,6 +65,7 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
             RefreshOfflineCopy(m_paths, m_tempFeedPath);
         outcome.pages = walk.pages(outcome.offline);
         outcome.groupList = walk.groupList();
+        outcome.items = walk.items();
         outcome.completed = true;
 
         finish(outcome);

@@ -169,8 +169,10 @@ void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
 
     const QSize box = pictureBoxSize(spacing, sizeX, sizeY);
 
-    if (!PassesGroupFilter(settings.groupIndex, settings.groupText, group))
+    if (!PassesGroupFilter(settings.groupIndex, settings.groupText, group)) {
+        walk.items.append({children.fingerprint(), false, {}});
         return;
+    }
 
     const QString &date = children.text(Item::Date);
     const QString &time = children.text(Item::Time);
@@ -197,4 +199,5 @@ void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
                             PictureImgPadding, spacing, PicturePx, spacing, p[Piece::PictureText], spacing,
                             TextPaddingEnd, body, p[Piece::PictureEnd]});
     }
+    walk.items.append({children.fingerprint(), true, body});
 }

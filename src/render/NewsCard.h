@@ -3,6 +3,7 @@
 #include "render/GroupFilter.h"
 
 #include <QDomElement>
+#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -39,6 +40,14 @@ struct CardPieces
     std::array<QString, 12> joined;
 };
 
+// One news item as the walk met it.
+struct WalkedItem
+{
+    quint64 identity = 0;  // the same for two items whose fields are the same
+    bool shown = false;    // the group filter let it onto the news page, as its next card
+    QString body;          // its text, for a shown item
+};
+
 // What the item walk builds up over one cycle.
 struct ItemWalk
 {
@@ -47,6 +56,7 @@ struct ItemWalk
     GroupList groups;
     WindowLook look;  // what the last item changed, as far as it got
     CardPieces pieces;
+    QList<WalkedItem> items;  // every item, in the feed's order
 };
 
 // One feed item: caption, background, group, toolbar colour and, when it passes the

@@ -1,6 +1,7 @@
 #include "HtmlView.h"
 
 #include "PageHints.h"
+#include "PagePlace.h"
 #include "PageSchemeHandler.h"
 #include "PictureCache.h"
 #include "PictureInterceptor.h"
@@ -12,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QEventLoop>
 #include <QMenu>
+#include <QPointer>
 #include <QTimer>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineHistory>
@@ -34,6 +36,8 @@ constexpr int RecoveryDelayMs = 250;
 // A renderer that ends again this soon after the page was brought back is not restarted:
 // the page itself may be what brings it down.
 constexpr qint64 RecoveryHoldMs = 10'000;
+// Longest wait for the shown page to tell the reader's place; without it the page starts at the top.
+constexpr int PlaceBoundMs = 3000;
 
 } // namespace
 
@@ -136,18 +140,53 @@ void HtmlView::installReadyScript()
     m_profile->scripts()->insert(script);
 }
 
-void HtmlView::WBLoadHTML(const QString &html)
+void HtmlView::WBLoadHTML(const QString &html, Place place)
 {
-    // The page being replaced is served no more, so its bytes are shared by nobody and the
-    // new page is written into the same memory. No byte-order mark: the page declares utf-8.
-    m_schemeHandler->setPage({}, {});
+    // The new page is compared with the shown one as it is written over it. Once it differs,
+    // the page being replaced is served no more, so its bytes are shared by nobody and the rest
+    // of the new page goes into the same memory. No byte-order mark: the page declares utf-8.
+    const bool changed = assignChangedUtf8(m_pageBytes, html, [this] { m_schemeHandler->setPage({}, {}); });
+    if (!changed && m_hasDocument)
+        return;
+    const QVariant kept = place == Place::Keep && m_hasDocument ? readPlace() : QVariant();
     m_pictureHandler->beginPage();
-    assignUtf8(m_pageBytes, html);
     m_recoveryHeld = false;
     const QUrl url = startLoad();
     waitForDocument(url);
     // Back must never bring an older page (or an older feed) into view.
     m_page->history()->clear();
+    if (kept.isValid() && m_hasDocument)
+        runProgramScript(restorePlaceScript(kept));
+}
+
+void HtmlView::runProgramScript(const QString &script)
+{
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+}
+
+QVariant HtmlView::readPlace()
+{
+    // The answer may come after the wait gave up; it then lands in a place nobody reads.
+    auto answer = std::make_shared<QVariant>();
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    bool answered = false;
+    m_page->runJavaScript(readPlaceScript(), QWebEngineScript::ApplicationWorld,
+                          [answer, waiting, &answered](const QVariant &value) {
+        *answer = value;
+        if (waiting) {
+            answered = true;
+            waiting->quit();
+        }
+    });
+    if (!answered) {
+        QTimer bound;
+        bound.setSingleShot(true);
+        connect(&bound, &QTimer::timeout, &loop, &QEventLoop::quit);
+        bound.start(PlaceBoundMs);
+        loop.exec();
+    }
+    return answered && answer->typeId() == QMetaType::QVariantMap ? *answer : QVariant();
 }
 
 QUrl HtmlView::startLoad()

@@ -24,9 +24,19 @@ public:
     // Must run before the application object is made.
     static void registerScheme();
 
+    // Where a page that replaces another starts.
+    enum class Place {
+        Top,   // at its top: another page than the one shown
+        Keep,  // where the reader was in the page it replaces: a newer version of that page
+    };
+
     // Replaces the shown page by `html` and waits (pumping events, with a bound) until the
-    // view has taken it.
-    void WBLoadHTML(const QString &html);
+    // view has taken it. A page that is the shown one byte for byte is not loaded again: the
+    // view keeps its scroll offset, its selection and an open search.
+    void WBLoadHTML(const QString &html, Place place = Place::Top);
+
+    // Runs one of the program's own scripts (never the page's) in the shown page.
+    void runProgramScript(const QString &script);
 
     // Whether the view holds a page.
     bool hasDocument() const;
@@ -51,6 +61,8 @@ private:
     void installReadyScript();
     // Hands the current page to the engine under a fresh address of the reader's scheme.
     QUrl startLoad();
+    // The reader's place in the shown page (see PagePlace); invalid when the page did not tell.
+    QVariant readPlace();
     void waitForDocument(const QUrl &url);
     void onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status);
 

@@ -123,6 +123,7 @@ private slots:
         QRandomGenerator random(seed);
 
         const QStringList allowed{QStringLiteral("Offline_ZeltonReader.xml"), QStringLiteral("Settings.ini"),
+                                  QStringLiteral("SeenNews.txt"),
                                   QStringLiteral("ZeltonReader"), QStringLiteral("ZeltonReader.lock"),
                                   QStringLiteral("pictures"), QStringLiteral("tmp")};
         for (int run = 0; run < 30; ++run) {

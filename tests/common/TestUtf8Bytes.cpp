@@ -62,6 +62,71 @@ private slots:
         QCOMPARE(served, QStringLiteral("první stránka").toUtf8());
         QCOMPARE(bytes, QStringLiteral("druhá").toUtf8());
     }
+
+    // A text of several compared pieces, with a pair of surrogates across the first boundary.
+    static QString longText()
+    {
+        QString text = QString(8191, u'a') + withUnits({0xD83D, 0xDE00}) + QString(20'000, u'ř');
+        return text + QStringLiteral("konec");
+    }
+
+    void shouldTellAChangedTextAndWriteIt_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("changed");
+        const QString text = longText();
+        QTest::newRow("same") << text << text << false;
+        QTest::newRow("same, empty") << QString() << QString() << false;
+        QTest::newRow("first character") << text << QString(text).replace(0, 1, u'b') << true;
+        QTest::newRow("last character") << text << text.chopped(1) + u'X' << true;
+        QTest::newRow("inside the pair") << text << QString(text).replace(8192, 1, QChar(0xDE01)) << true;
+        QTest::newRow("longer") << text << text + u'!' << true;
+        QTest::newRow("shorter") << text << text.chopped(1) << true;
+        QTest::newRow("from empty") << QString() << text << true;
+        QTest::newRow("to empty") << text << QString() << true;
+        QTest::newRow("lone surrogate where a replacement was")
+            << withUnits({u'x', 0xFFFD}) << withUnits({u'x', 0xD800}) << true;
+    }
+
+    void shouldTellAChangedTextAndWriteIt()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(bool, changed);
+        QByteArray bytes;
+        assignUtf8(bytes, before);
+        const char *memory = bytes.constData();
+        int writes = 0;
+        QCOMPARE(assignChangedUtf8(bytes, after, [&] { ++writes; }), changed);
+        QCOMPARE(writes, changed ? 1 : 0);
+        QCOMPARE(bytes, after.toUtf8());
+        if (!changed)
+            QCOMPARE(bytes.constData(), memory);
+    }
+
+    void shouldWriteAChangedTextIntoTheMemoryItHolds()
+    {
+        QByteArray bytes;
+        assignUtf8(bytes, longText());
+        const char *memory = bytes.constData();
+        const QString changed = longText().replace(20'000, 1, u'x');
+        QVERIFY(assignChangedUtf8(bytes, changed, [] {}));
+        QCOMPARE(bytes.constData(), memory);
+        QCOMPARE(bytes, changed.toUtf8());
+    }
+
+    void shouldLeaveSharedBytesAloneWhenChanged()
+    {
+        QByteArray bytes;
+        assignUtf8(bytes, longText());
+        QByteArray served = bytes;
+        const QString changed = longText() + u'!';
+        // The holder lets go before the write, as the view's page handler does.
+        QVERIFY(assignChangedUtf8(bytes, changed, [&] { QCOMPARE(served, longText().toUtf8()); }));
+        QCOMPARE(served, longText().toUtf8());
+        QCOMPARE(bytes, changed.toUtf8());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUtf8Bytes)

@@ -73,7 +73,7 @@ CardSettings settingsFor(const QString &fontSize, int style, int groupIndex = 0,
 
 ItemWalk czechWalk()
 {
-    return ItemWalk{QString(), QString(), GroupList(QLocale(QLocale::Czech)), WindowLook{}, CardPieces{}};
+    return ItemWalk{QString(), QString(), GroupList(QLocale(QLocale::Czech)), WindowLook{}, CardPieces{}, {}};
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -18,6 +19,24 @@ const QByteArray Picture = "\x89PNG\r\n\x1a\n picture";
 const QByteArray Secret = "outside the data folder";
 const QByteArray XmlType = "application/xml; charset=utf-8";
 const QByteArray FeedQuery = "&user=DELPHI%20-%20Vymazano&aplikace=DELPHI&verze=1.50";
+const QByteArray ItemsFeed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelton_reader>\n"
+                             "  <zelton_information>\n    <ZELTON_SKUPINA_POPIS>Sport</ZELTON_SKUPINA_POPIS>\n"
+                             "    <ZELTON_TEXT><![CDATA[<b>Turnaj</b>]]></ZELTON_TEXT>\n  </zelton_information>\n"
+                             "  <zelton_information>\n    <ZELTON_SKUPINA_POPIS>Kultura</ZELTON_SKUPINA_POPIS>\n"
+                             "    <ZELTON_TEXT>Koncert</ZELTON_TEXT>\n  </zelton_information>\n</zelton_reader>\n";
+
+// The texts of the feed's news items, in their order; empty when the feed is not well-formed.
+QStringList itemTexts(const QByteArray &feed)
+{
+    QStringList texts;
+    QXmlStreamReader reader(feed);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == u"ZELTON_TEXT")
+            texts << reader.readElementText();
+    }
+    return reader.hasError() ? QStringList{u"not well-formed"_s} : texts;
+}
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
@@ -37,6 +56,9 @@ private slots:
     void shouldAnswerFromDataFolder_data();
     void shouldAnswerFromDataFolder();
     void shouldServeFeedsOverHttp();
+    void shouldAddItemsBeforeTheFirst_data();
+    void shouldAddItemsBeforeTheFirst();
+    void shouldGrowTheFeedWithEveryLaterAnswer();
 
 private:
     // <tmp>/root is the data folder; files beside it must never be served.
@@ -52,6 +74,7 @@ void TestFeedServer::initTestCase()
     QVERIFY(top.mkpath(u"root/feeds/a"_s));
     QVERIFY(top.mkpath(u"root/obrazky"_s));
     QVERIFY(writeFile(m_root + u"/feeds/demo.xml"_s, DemoFeed));
+    QVERIFY(writeFile(m_root + u"/feeds/items.xml"_s, ItemsFeed));
     QVERIFY(writeFile(m_root + u"/feeds/a/b.xml"_s, DemoFeed));
     QVERIFY(writeFile(m_root + u"/feeds/Žluť.xml"_s, DemoFeed));
     QVERIFY(writeFile(m_root + u"/obrazky/logo.png"_s, Picture));
@@ -154,6 +177,61 @@ void TestFeedServer::shouldServeFeedsOverHttp()
     QVERIFY(server.waitForFinished(60'000));
     QCOMPARE(server.exitStatus(), QProcess::NormalExit);
     QCOMPARE(server.exitCode(), 0);
+}
+
+void TestFeedServer::shouldAddItemsBeforeTheFirst_data()
+{
+    QTest::addColumn<QByteArray>("feed");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("none") << ItemsFeed << QStringList() << QStringList{u"<b>Turnaj</b>"_s, u"Koncert"_s};
+    QTest::newRow("two") << ItemsFeed << QStringList{u"<b>Nová 2</b> & další"_s, u"Nová 1"_s}
+                         << QStringList{u"<b>Nová 2</b> & další"_s, u"Nová 1"_s, u"<b>Turnaj</b>"_s, u"Koncert"_s};
+    QTest::newRow("a feed without items") << DemoFeed << QStringList{u"Nová"_s} << QStringList();
+}
+
+void TestFeedServer::shouldAddItemsBeforeTheFirst()
+{
+    QFETCH(QByteArray, feed);
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, texts);
+    const QByteArray grown = feedWithAddedItems(feed, added);
+    QCOMPARE(itemTexts(grown), texts);
+    // The rest of the feed is as it was; the added items are copies of the first one.
+    QVERIFY(grown.endsWith(feed.mid(feed.indexOf("<zelton_information>"))));
+    QCOMPARE(grown.count("<ZELTON_SKUPINA_POPIS>Sport"), feed.count("<ZELTON_SKUPINA_POPIS>Sport") + (feed == ItemsFeed ? added.size() : 0));
+}
+
+void TestFeedServer::shouldGrowTheFeedWithEveryLaterAnswer()
+{
+    QProcess server;
+    server.setProgram(QStringLiteral(ZR_FEED_SERVER_EXE));
+    server.setArguments({u"--port"_s, u"0"_s, u"--root"_s, m_root, u"--grow"_s});
+    server.start();
+    QVERIFY2(server.waitForStarted(), qPrintable(server.errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 60'000);
+    const QByteArray listening = server.readLine().trimmed();
+    const QString base = QString::fromUtf8(listening.mid(listening.indexOf("http://")));
+
+    QNetworkAccessManager manager;
+    QList<QStringList> answers;
+    for (int request = 0; request < 3; ++request) {
+        std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(QUrl(base + u"xml.php?id=items"_s))));
+        QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 60'000);
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        answers << itemTexts(reply->readAll());
+    }
+    QCOMPARE(answers.at(0), itemTexts(ItemsFeed));
+    QCOMPARE(answers.at(1).size(), 3);
+    QVERIFY(answers.at(1).at(0).contains(u"Nová zpráva č. 1"_s));
+    QCOMPARE(answers.at(1).mid(1), answers.at(0));
+    // The item added before comes again unchanged, below the next one.
+    QCOMPARE(answers.at(2).size(), 4);
+    QVERIFY(answers.at(2).at(0).contains(u"Nová zpráva č. 2"_s));
+    QCOMPARE(answers.at(2).mid(1), answers.at(1));
+
+    server.terminate();
+    QVERIFY(server.waitForFinished(60'000));
 }
 
 QTEST_GUILESS_MAIN(TestFeedServer)

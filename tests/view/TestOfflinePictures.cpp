@@ -201,8 +201,9 @@ void TestOfflinePictures::shouldFetchEachPictureOncePerPage()
     QCOMPARE(requestsFor("five.png"), 1);
     QCOMPARE(requestsFor("none.png"), 1);
 
-    // The next page (the next refresh) asks the server again, once.
-    view.WBLoadHTML(page);
+    // The next page (the next refresh, with a changed page: the same one is not loaded again)
+    // asks the server again, once.
+    view.WBLoadHTML(page + u' ');
     QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
     QCOMPARE(requestsFor("five.png"), 2);
     QCOMPARE(requestsFor("none.png"), 2);

@@ -86,3 +86,34 @@ FeedServerReply answerFeedRequest(const QString &root, const QByteArray &basePat
         return notFound();
     return fileInside(root, root + u'/' + name, contentTypeOf(name));
 }
+
+QByteArray feedWithAddedItems(const QByteArray &feed, const QStringList &texts)
+{
+    const QByteArray open = "<zelton_information>";
+    const QByteArray close = "</zelton_information>";
+    const QByteArray textOpen = "<ZELTON_TEXT>";
+    const QByteArray textClose = "</ZELTON_TEXT>";
+    const qsizetype start = feed.indexOf(open);
+    const qsizetype end = start < 0 ? -1 : feed.indexOf(close, start);
+    if (end < 0)
+        return feed;
+    const QByteArray first = feed.mid(start, end + close.size() - start);
+    const qsizetype bodyStart = first.indexOf(textOpen);
+    const qsizetype bodyEnd = bodyStart < 0 ? -1 : first.indexOf(textClose, bodyStart);
+    if (bodyEnd < 0)
+        return feed;
+
+    // Each added item stands on its own line, indented like the first one.
+    const qsizetype lineStart = feed.lastIndexOf('\n', start) + 1;
+    const QByteArray indent = feed.mid(lineStart, start - lineStart).trimmed().isEmpty()
+                                  ? feed.mid(lineStart, start - lineStart)
+                                  : QByteArray();
+    QByteArray added;
+    for (const QString &text : texts) {
+        added += first.left(bodyStart + textOpen.size()) + "<![CDATA[" + text.toUtf8() + "]]>"
+                 + first.mid(bodyEnd) + '\n' + indent;
+    }
+    QByteArray grown = feed;
+    grown.insert(start, added);
+    return grown;
+}

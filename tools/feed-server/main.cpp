@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QHostAddress>
 #include <QSocketNotifier>
@@ -44,7 +45,28 @@ FeedServerReply plainError(int status)
 }
 
 // Reads one request head from `socket` and answers it from `root`.
-void serve(QTcpSocket *socket, const QString &root, const QByteArray &basePath)
+// With --grow, every answer of a feed after the first one brings one news item more, put before
+// the others, so that each refresh of a reader has something new to tell.
+struct Growth
+{
+    bool on = false;
+    int feedsServed = 0;
+    QStringList addedTexts;  // newest first; each stays as it was first served
+
+    void apply(FeedServerReply &reply, const QByteArray &target)
+    {
+        if (!on || reply.status != 200 || !target.contains("xml.php"))
+            return;
+        if (++feedsServed > 1) {
+            addedTexts.prepend(QStringLiteral("<b>Nová zpráva č. %1</b><br>Přidána do ukázkového kanálu %2.")
+                                   .arg(feedsServed - 1)
+                                   .arg(QDateTime::currentDateTime().toString(QStringLiteral("d. M. yyyy v H:mm:ss"))));
+        }
+        reply.body = feedWithAddedItems(reply.body, addedTexts);
+    }
+};
+
+void serve(QTcpSocket *socket, const QString &root, const QByteArray &basePath, Growth &growth)
 {
     struct Request
     {
@@ -52,7 +74,7 @@ void serve(QTcpSocket *socket, const QString &root, const QByteArray &basePath)
         bool answered = false;
     };
     auto request = std::make_shared<Request>();
-    QObject::connect(socket, &QTcpSocket::readyRead, socket, [=] {
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [=, &growth] {
         if (request->answered)
             return;
         QByteArray &head = request->head;
@@ -73,8 +95,11 @@ void serve(QTcpSocket *socket, const QString &root, const QByteArray &basePath)
             answer(socket, plainError(400));
         else if (parts[0] != "GET")
             answer(socket, plainError(405));
-        else
-            answer(socket, answerFeedRequest(root, basePath, parts[1]));
+        else {
+            FeedServerReply reply = answerFeedRequest(root, basePath, parts[1]);
+            growth.apply(reply, parts[1]);
+            answer(socket, reply);
+        }
     });
     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
 }
@@ -126,7 +151,9 @@ int main(int argc, char *argv[])
                                           QStringLiteral("ADDR"), QStringLiteral("127.0.0.1"));
     const QCommandLineOption baseOption(QStringLiteral("base"), QStringLiteral("Base path of the reader."),
                                         QStringLiteral("PATH"), QStringLiteral("/reader/"));
-    parser.addOptions({portOption, rootOption, listenOption, baseOption});
+    const QCommandLineOption growOption(QStringLiteral("grow"),
+                                        QStringLiteral("Add one news item to every feed served after the first."));
+    parser.addOptions({portOption, rootOption, listenOption, baseOption, growOption});
     parser.process(app);
 
     bool portOk = false;
@@ -148,9 +175,11 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "zelton-feed-server: %s\n", qPrintable(server.errorString()));
         return 1;
     }
+    Growth growth;
+    growth.on = parser.isSet(growOption);
     QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
         while (QTcpSocket *socket = server.nextPendingConnection())
-            serve(socket, root, basePath);
+            serve(socket, root, basePath, growth);
     });
     quitOnSignals(app);
 
