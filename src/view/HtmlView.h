@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include <QList>
+#include <QTimer>
 #include <QWebEngineView>
 
 class PageSchemeHandler;
 class PictureInterceptor;
 class PictureSchemeHandler;
+class QLabel;
 class QWebEngineProfile;
 class ReaderPage;
 
@@ -42,8 +44,17 @@ public:
     // How many times the view brought its page back after its renderer ended.
     int rendererRecoveries() const { return m_rendererRecoveries; }
 
+    // The pauses before the tries to bring the page back after its renderer ended, in order;
+    // the last one repeats. They start over once a page has stayed up for `steadyMs`.
+    void setRecoveryPauses(const QList<int> &pausesMs, int steadyMs);
+    // The pause before the next try, should the renderer end now.
+    int nextRecoveryPauseMs() const;
+    // The pause of the try that is waiting, or 0 when none is.
+    int pendingRecoveryPauseMs() const;
+
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void applySafetySettings();
@@ -53,6 +64,8 @@ private:
     QUrl startLoad();
     void waitForDocument(const QUrl &url);
     void onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status);
+    void onPageShown();
+    void setRendererNoticeShown(bool shown);
 
     QWebEngineProfile *m_profile = nullptr;
     PageSchemeHandler *m_schemeHandler = nullptr;
@@ -62,9 +75,13 @@ private:
     QByteArray m_pageBytes;
     quint64 m_loadSerial = 0;
     bool m_hasDocument = false;
-    // When the page was last brought back after its renderer ended; a renderer that ends
-    // again soon after is not restarted until the next page is loaded.
-    QElapsedTimer m_sinceRecovery;
-    bool m_recoveryHeld = false;
+    // A page that brings its renderer down at every load must not restart it in a loop:
+    // each try waits longer than the last, up to the last pause, which then repeats.
+    QList<int> m_recoveryPausesMs;
+    int m_recoveryStep = 0;
+    QTimer m_recoveryTimer;
+    // Runs while a page is up after a recovery; when it fires the pauses start over.
+    QTimer m_steadyTimer;
     int m_rendererRecoveries = 0;
+    QLabel *m_rendererNotice = nullptr;
 };
