@@ -119,6 +119,11 @@ void HtmlView::setPictureSource(const QString &baseUrl, const QString &cacheFold
     m_pictureHandler->setSource(QUrl(baseUrl), std::make_unique<PictureCache>(cacheFolder));
 }
 
+void HtmlView::setPictureTimeLimit(int milliseconds)
+{
+    m_pictureHandler->setTimeLimit(milliseconds);
+}
+
 void HtmlView::applySafetySettings()
 {
     // Feed texts come over plain http and are rendered as markup, so whoever sits on the way

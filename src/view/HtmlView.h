@@ -40,6 +40,8 @@ public:
     // in `cacheFolder`, so that the offline page shows them as well. Without this call the
     // view loads them like any other picture, and nothing is kept.
     void setPictureSource(const QString &baseUrl, const QString &cacheFolder);
+    // How long the reader's fetch of one picture may take in all (30 s unless set).
+    void setPictureTimeLimit(int milliseconds);
 
     // How many times the view brought its page back after its renderer ended.
     int rendererRecoveries() const { return m_rendererRecoveries; }
