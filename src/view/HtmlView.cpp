@@ -6,6 +6,7 @@
 #include "PictureInterceptor.h"
 #include "PictureSchemeHandler.h"
 #include "ReaderPage.h"
+#include "RequestPolicy.h"
 #include "common/Texts.h"
 #include "common/Utf8Bytes.h"
 
@@ -53,6 +54,7 @@ HtmlView::HtmlView(QWidget *parent)
     m_profile->setUrlRequestInterceptor(m_pictureInterceptor);
     applySafetySettings();
     installReadyScript();
+    installContentPolicy();
     installPageHints(*m_profile);
 
     m_page = new ReaderPage(m_profile, this);
@@ -161,6 +163,31 @@ void HtmlView::installReadyScript()
     script.setRunsOnSubFrames(false);
     script.setSourceCode(QStringLiteral("console.log(%1 + location.href);")
                              .arg(QLatin1Char('\'') + ReaderPage::documentReadyMark() + QLatin1Char('\'')));
+    m_profile->scripts()->insert(script);
+}
+
+void HtmlView::installContentPolicy()
+{
+    // The page scheme cannot send a header, and the page's text stays exactly what the cycle
+    // built, so the policy arrives as a meta element in a head of its own, put into the
+    // document before the parser reads anything and taken out at once: a policy stays in
+    // force once it was read, and the finished document holds the page's elements alone.
+    QWebEngineScript script;
+    script.setName(QStringLiteral("zelton-reader-content-policy"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(QStringLiteral(
+        "(function () {"
+        "  var meta = document.createElement('meta');"
+        "  meta.httpEquiv = 'Content-Security-Policy';"
+        "  meta.content = %1;"
+        "  var head = document.createElement('head');"
+        "  head.appendChild(meta);"
+        "  (document.documentElement || document).appendChild(head);"
+        "  head.remove();"
+        "})();")
+                             .arg(QLatin1Char('"') + RequestPolicy::contentSecurityPolicy() + QLatin1Char('"')));
     m_profile->scripts()->insert(script);
 }
 

@@ -62,6 +62,8 @@ private:
     void applySafetySettings();
     // Tells the page when a document has been parsed (see waitForDocument).
     void installReadyScript();
+    // Gives every page the reader's Content-Security-Policy (see RequestPolicy).
+    void installContentPolicy();
     // Hands the current page to the engine under a fresh address of the reader's scheme.
     QUrl startLoad();
     void waitForDocument(const QUrl &url);

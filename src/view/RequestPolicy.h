@@ -27,6 +27,10 @@ bool isSameOrigin(const QUrl &a, const QUrl &b);
 // path; an empty URL otherwise.
 QUrl underBase(const QUrl &url, const QUrl &base);
 
+// The Content-Security-Policy the reader gives every page: the same rules, for what the
+// engine decides before any request is made.
+QString contentSecurityPolicy();
+
 // What becomes of the view's request for `url`; `feedBase` is where the feed server keeps
 // the pictures (empty when there is none).
 Verdict judge(QWebEngineUrlRequestInfo::ResourceType type, const QUrl &url, const QUrl &feedBase);

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QtTest>
 
 using Info = QWebEngineUrlRequestInfo;
@@ -87,6 +89,7 @@ private slots:
     void shouldKeepFeedPicturesUnderBase();
     void shouldReachNothingButFeedPictures_data();
     void shouldReachNothingButFeedPictures();
+    void shouldGiveEveryPageTheReadersContentPolicy();
     void shouldFollowNoRedirectOutOfBase();
     void shouldEndTricklingPictureWhileOthersLoad();
 };
@@ -260,6 +263,40 @@ void TestPageReach::shouldReachNothingButFeedPictures()
     QTRY_COMPARE_WITH_TIMEOUT(naturalWidth(view, QStringLiteral("five")), 5, 60000);
     QCOMPARE(otherHost.requestLines(), QList<QByteArray>());
     QCOMPARE(feedServer.requestLines(), QList<QByteArray>{"GET /reader/five.png HTTP/1.1"});
+}
+
+void TestPageReach::shouldGiveEveryPageTheReadersContentPolicy()
+{
+    LocalHttpServer otherHost(answerEverything);
+    HtmlView view;
+    // Collects, in the program's world, what the page's policy refused.
+    QWebEngineScript recorder;
+    recorder.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    recorder.setWorldId(QWebEngineScript::ApplicationWorld);
+    recorder.setSourceCode(QStringLiteral(
+        "window.refused = [];"
+        "document.addEventListener('securitypolicyviolation', e => window.refused.push(e.blockedURI));"));
+    view.page()->scripts().insert(recorder);
+    QSignalSpy loaded(view.page(), &QWebEnginePage::loadFinished);
+
+    const QString html = QStringLiteral(
+        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><link rel=\"stylesheet\" href=\"%1head.css\">"
+        "</head><body><p>text</p><link rel=\"stylesheet\" href=\"%1body.css\">"
+        "<p style=\"color: red\" id=\"styled\">styled</p></body></html>").arg(otherHost.baseUrl());
+    view.WBLoadHTML(html);
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 60000);
+
+    // Both style sheets were refused by the policy already, the one in the head included...
+    QTRY_COMPARE_WITH_TIMEOUT(runPageScript(&view, QStringLiteral("window.refused.sort().join()")).toString(),
+                              otherHost.baseUrl() + QStringLiteral("body.css,") + otherHost.baseUrl()
+                                  + QStringLiteral("head.css"),
+                              60000);
+    // ...while the page's own styles apply, and its document is the page's text alone.
+    QCOMPARE(runPageScript(&view, QStringLiteral("getComputedStyle(document.getElementById('styled')).color"))
+                 .toString(),
+             QStringLiteral("rgb(255, 0, 0)"));
+    QCOMPARE(runPageScript(&view, QStringLiteral("document.head.querySelectorAll('meta').length")).toInt(), 1);
+    QCOMPARE(otherHost.requestLines(), QList<QByteArray>());
 }
 
 void TestPageReach::shouldFollowNoRedirectOutOfBase()
