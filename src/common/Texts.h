@@ -128,4 +128,10 @@ inline const QString MenuCopy = QStringLiteral("Kopírovat");
 inline const QString MenuSelectAll = QStringLiteral("Vybrat vše");
 inline const QString MenuCopyLink = QStringLiteral("Kopírovat odkaz");
 
+// Shown over the HTML view while its page is being brought back after a crash of the part
+// of the engine that draws it.
+inline const QString RendererEnded =
+    QStringLiteral("Zobrazení stránky se přerušilo. Program ji za chvíli zkusí zobrazit znovu "
+                   "sám; klávesou F5 ji načtete hned.");
+
 } // namespace Texts

@@ -7,11 +7,13 @@
 #include "PictureInterceptor.h"
 #include "PictureSchemeHandler.h"
 #include "ReaderPage.h"
+#include "RequestPolicy.h"
 #include "common/Texts.h"
 #include "common/Utf8Bytes.h"
 
 #include <QContextMenuEvent>
 #include <QEventLoop>
+#include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
@@ -31,11 +33,13 @@ namespace {
 
 // Longest wait for a page's document; pictures that come later fill in on their own.
 constexpr int LoadBoundMs = 8000;
-// A renderer that ended is replaced after this pause, so a crash shows only briefly.
-constexpr int RecoveryDelayMs = 250;
-// A renderer that ends again this soon after the page was brought back is not restarted:
-// the page itself may be what brings it down.
-constexpr qint64 RecoveryHoldMs = 10'000;
+// A renderer that ended is replaced after the first pause, so a crash shows only briefly.
+// When it ends again the page itself may be what brings it down, so the tries grow apart
+// until one a minute.
+const QList<int> RecoveryPausesMs = {250, 1'000, 5'000, 30'000, 60'000};
+// A page that stays up this long after it was brought back counts as healthy again: a
+// later end of its renderer starts over at the shortest pause.
+constexpr int RecoverySteadyMs = 120'000;
 // Longest wait for the shown page to tell the reader's place; without it the page starts at the top.
 constexpr int PlaceBoundMs = 3000;
 
@@ -47,12 +51,14 @@ HtmlView::HtmlView(QWidget *parent)
     , m_schemeHandler(new PageSchemeHandler(m_profile))
     , m_pictureHandler(new PictureSchemeHandler(m_profile))
     , m_pictureInterceptor(new PictureInterceptor(m_pictureHandler, m_profile))
+    , m_recoveryPausesMs(RecoveryPausesMs)
 {
     m_profile->installUrlSchemeHandler(PageSchemeHandler::schemeName(), m_schemeHandler);
     m_profile->installUrlSchemeHandler(PictureSchemeHandler::schemeName(), m_pictureHandler);
     m_profile->setUrlRequestInterceptor(m_pictureInterceptor);
     applySafetySettings();
     installReadyScript();
+    installContentPolicy();
     installPageHints(*m_profile);
 
     m_page = new ReaderPage(m_profile, this);
@@ -63,10 +69,29 @@ HtmlView::HtmlView(QWidget *parent)
             m_hasDocument = true;
             // Back must never bring an older page into view, also after a recovered renderer.
             m_page->history()->clear();
+            onPageShown();
         }
     });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) { onRendererEnded(status); });
+
+    m_recoveryTimer.setSingleShot(true);
+    connect(&m_recoveryTimer, &QTimer::timeout, this, [this] {
+        ++m_rendererRecoveries;
+        startLoad();
+    });
+    m_steadyTimer.setSingleShot(true);
+    m_steadyTimer.setInterval(RecoverySteadyMs);
+    connect(&m_steadyTimer, &QTimer::timeout, this, [this] { m_recoveryStep = 0; });
+
+    // Over the view rather than a page of its own: it shows even while no renderer runs.
+    m_rendererNotice = new QLabel(Texts::RendererEnded, this);
+    m_rendererNotice->setObjectName(QStringLiteral("rendererNotice"));
+    m_rendererNotice->setAlignment(Qt::AlignCenter);
+    m_rendererNotice->setWordWrap(true);
+    m_rendererNotice->setMargin(24);
+    m_rendererNotice->setAutoFillBackground(true);
+    m_rendererNotice->hide();
 }
 
 HtmlView::~HtmlView()
@@ -98,6 +123,11 @@ void HtmlView::registerScheme()
 void HtmlView::setPictureSource(const QString &baseUrl, const QString &cacheFolder)
 {
     m_pictureHandler->setSource(QUrl(baseUrl), std::make_unique<PictureCache>(cacheFolder));
+}
+
+void HtmlView::setPictureTimeLimit(int milliseconds)
+{
+    m_pictureHandler->setTimeLimit(milliseconds);
 }
 
 void HtmlView::applySafetySettings()
@@ -140,6 +170,31 @@ void HtmlView::installReadyScript()
     m_profile->scripts()->insert(script);
 }
 
+void HtmlView::installContentPolicy()
+{
+    // The page scheme cannot send a header, and the page's text stays exactly what the cycle
+    // built, so the policy arrives as a meta element in a head of its own, put into the
+    // document before the parser reads anything and taken out at once: a policy stays in
+    // force once it was read, and the finished document holds the page's elements alone.
+    QWebEngineScript script;
+    script.setName(QStringLiteral("zelton-reader-content-policy"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(QStringLiteral(
+        "(function () {"
+        "  var meta = document.createElement('meta');"
+        "  meta.httpEquiv = 'Content-Security-Policy';"
+        "  meta.content = %1;"
+        "  var head = document.createElement('head');"
+        "  head.appendChild(meta);"
+        "  (document.documentElement || document).appendChild(head);"
+        "  head.remove();"
+        "})();")
+                             .arg(QLatin1Char('"') + RequestPolicy::contentSecurityPolicy() + QLatin1Char('"')));
+    m_profile->scripts()->insert(script);
+}
+
 void HtmlView::WBLoadHTML(const QString &html, Place place)
 {
     // The new page is compared with the shown one as it is written over it. Once it differs,
@@ -150,7 +205,7 @@ void HtmlView::WBLoadHTML(const QString &html, Place place)
         return;
     const QVariant kept = place == Place::Keep && m_hasDocument ? readPlace() : QVariant();
     m_pictureHandler->beginPage();
-    m_recoveryHeld = false;
+    m_recoveryTimer.stop();  // the new page brings up a renderer of its own
     const QUrl url = startLoad();
     waitForDocument(url);
     // Back must never bring an older page (or an older feed) into view.
@@ -198,28 +253,61 @@ QUrl HtmlView::startLoad()
     return url;
 }
 
+void HtmlView::setRecoveryPauses(const QList<int> &pausesMs, int steadyMs)
+{
+    if (!pausesMs.isEmpty()) {
+        m_recoveryPausesMs = pausesMs;
+        m_recoveryStep = 0;
+    }
+    m_steadyTimer.setInterval(steadyMs);
+}
+
 void HtmlView::onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status)
 {
     // The renderer went away (crash, killed, out of memory): the view is blank until a page
-    // is loaded again. The page is still here, so it comes back without a new fetch.
+    // is loaded again. The page is still here, so it comes back without a new fetch, every
+    // time, after a pause that grows while the renderer keeps ending.
     if (status == QWebEnginePage::NormalTerminationStatus)
         return;
     m_hasDocument = false;
-    if (m_pageBytes.isEmpty() || m_recoveryHeld)
+    m_steadyTimer.stop();
+    if (m_pageBytes.isEmpty())
         return;
-    if (m_sinceRecovery.isValid() && m_sinceRecovery.elapsed() < RecoveryHoldMs) {
-        m_recoveryHeld = true;
-        return;
+    setRendererNoticeShown(true);
+    m_recoveryTimer.start(nextRecoveryPauseMs());
+    m_recoveryStep = qMin(m_recoveryStep + 1, int(m_recoveryPausesMs.size()) - 1);
+}
+
+int HtmlView::nextRecoveryPauseMs() const
+{
+    return m_recoveryPausesMs.at(m_recoveryStep);
+}
+
+int HtmlView::pendingRecoveryPauseMs() const
+{
+    return m_recoveryTimer.isActive() ? m_recoveryTimer.interval() : 0;
+}
+
+void HtmlView::onPageShown()
+{
+    setRendererNoticeShown(false);
+    if (m_recoveryStep > 0)
+        m_steadyTimer.start();
+}
+
+void HtmlView::setRendererNoticeShown(bool shown)
+{
+    if (shown) {
+        m_rendererNotice->setGeometry(rect());
+        m_rendererNotice->raise();
     }
-    const quint64 serial = m_loadSerial;
-    QTimer::singleShot(RecoveryDelayMs, this, [this, serial] {
-        // A page loaded meanwhile has replaced the renderer already.
-        if (serial != m_loadSerial || m_recoveryHeld)
-            return;
-        m_sinceRecovery.start();
-        ++m_rendererRecoveries;
-        startLoad();
-    });
+    m_rendererNotice->setVisible(shown);
+}
+
+void HtmlView::resizeEvent(QResizeEvent *event)
+{
+    QWebEngineView::resizeEvent(event);
+    m_rendererNotice->setGeometry(rect());
 }
 
 void HtmlView::waitForDocument(const QUrl &url)

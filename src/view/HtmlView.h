@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include <QList>
+#include <QTimer>
 #include <QWebEngineView>
 
 class PageSchemeHandler;
 class PictureInterceptor;
 class PictureSchemeHandler;
+class QLabel;
 class QWebEngineProfile;
 class ReaderPage;
 
@@ -48,23 +50,38 @@ public:
     // in `cacheFolder`, so that the offline page shows them as well. Without this call the
     // view loads them like any other picture, and nothing is kept.
     void setPictureSource(const QString &baseUrl, const QString &cacheFolder);
+    // How long the reader's fetch of one picture may take in all (30 s unless set).
+    void setPictureTimeLimit(int milliseconds);
 
     // How many times the view brought its page back after its renderer ended.
     int rendererRecoveries() const { return m_rendererRecoveries; }
 
+    // The pauses before the tries to bring the page back after its renderer ended, in order;
+    // the last one repeats. They start over once a page has stayed up for `steadyMs`.
+    void setRecoveryPauses(const QList<int> &pausesMs, int steadyMs);
+    // The pause before the next try, should the renderer end now.
+    int nextRecoveryPauseMs() const;
+    // The pause of the try that is waiting, or 0 when none is.
+    int pendingRecoveryPauseMs() const;
+
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void applySafetySettings();
     // Tells the page when a document has been parsed (see waitForDocument).
     void installReadyScript();
+    // Gives every page the reader's Content-Security-Policy (see RequestPolicy).
+    void installContentPolicy();
     // Hands the current page to the engine under a fresh address of the reader's scheme.
     QUrl startLoad();
     // The reader's place in the shown page (see PagePlace); invalid when the page did not tell.
     QVariant readPlace();
     void waitForDocument(const QUrl &url);
     void onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status);
+    void onPageShown();
+    void setRendererNoticeShown(bool shown);
 
     QWebEngineProfile *m_profile = nullptr;
     PageSchemeHandler *m_schemeHandler = nullptr;
@@ -74,9 +91,13 @@ private:
     QByteArray m_pageBytes;
     quint64 m_loadSerial = 0;
     bool m_hasDocument = false;
-    // When the page was last brought back after its renderer ended; a renderer that ends
-    // again soon after is not restarted until the next page is loaded.
-    QElapsedTimer m_sinceRecovery;
-    bool m_recoveryHeld = false;
+    // A page that brings its renderer down at every load must not restart it in a loop:
+    // each try waits longer than the last, up to the last pause, which then repeats.
+    QList<int> m_recoveryPausesMs;
+    int m_recoveryStep = 0;
+    QTimer m_recoveryTimer;
+    // Runs while a page is up after a recovery; when it fires the pauses start over.
+    QTimer m_steadyTimer;
     int m_rendererRecoveries = 0;
+    QLabel *m_rendererNotice = nullptr;
 };

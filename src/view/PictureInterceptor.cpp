@@ -1,6 +1,7 @@
 #include "PictureInterceptor.h"
 
 #include "PictureSchemeHandler.h"
+#include "RequestPolicy.h"
 
 PictureInterceptor::PictureInterceptor(const PictureSchemeHandler *pictures, QObject *parent)
     : QWebEngineUrlRequestInterceptor(parent), m_pictures(pictures)
@@ -9,7 +10,14 @@ PictureInterceptor::PictureInterceptor(const PictureSchemeHandler *pictures, QOb
 
 void PictureInterceptor::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
-    if (info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeImage
-        && m_pictures->serves(info.requestUrl()))
+    switch (RequestPolicy::judge(info.resourceType(), info.requestUrl(), m_pictures->base())) {
+    case RequestPolicy::Verdict::Allow:
+        break;
+    case RequestPolicy::Verdict::Block:
+        info.block(true);
+        break;
+    case RequestPolicy::Verdict::FetchAsPicture:
         info.redirect(PictureSchemeHandler::localUrl(info.requestUrl()));
+        break;
+    }
 }

@@ -4,9 +4,9 @@
 
 class PictureSchemeHandler;
 
-// Hands the view's requests for the feed server's pictures to the picture scheme, which keeps
-// them for the offline page. The page's markup is left as it is: its <img src> still names
-// the feed server.
+// Lets through only what the shown page may fetch (see RequestPolicy) and hands the view's
+// requests for the feed server's pictures to the picture scheme, which keeps them for the
+// offline page. The page's markup is left as it is: its <img src> still names the feed server.
 class PictureInterceptor : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT

@@ -1,10 +1,12 @@
 #include "PictureSchemeHandler.h"
 
 #include "PictureCache.h"
+#include "RequestPolicy.h"
 
 #include <QBuffer>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QWebEngineUrlRequestJob>
 
 namespace {
@@ -12,9 +14,15 @@ namespace {
 // A card's picture larger than this is no picture of a card; the download is dropped.
 constexpr qint64 MaxPictureBytes = 16LL * 1024 * 1024;
 constexpr int TransferTimeoutMs = 20'000;
+// A picture still arriving after this is dropped however steadily it trickles in, so a few
+// slow ones cannot keep the connections to the server for themselves.
+constexpr int PictureTimeLimitMs = 30'000;
 // The bytes of the pictures one page keeps at hand for its further cards; past this a
 // picture is fetched again for each request.
 constexpr qint64 MaxPageAnswerBytes = 32LL * 1024 * 1024;
+
+// Set on a download whose redirect was refused: the server answered, with no picture.
+constexpr char RefusedProperty[] = "zelton-refused";
 
 constexpr auto AddressEncoding = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
 
@@ -39,10 +47,12 @@ void replyWith(QWebEngineUrlRequestJob *job, const PictureCache::Picture &pictur
 } // namespace
 
 PictureSchemeHandler::PictureSchemeHandler(QObject *parent)
-    : QWebEngineUrlSchemeHandler(parent)
+    : QWebEngineUrlSchemeHandler(parent), m_timeLimitMs(PictureTimeLimitMs)
 {
     // No disk cache and no cookies of its own: what is kept offline is the picture cache.
-    m_network.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Redirects are checked one by one (startDownload): a picture never comes from
+    // anywhere but under the base.
+    m_network.setRedirectPolicy(QNetworkRequest::UserVerifiedRedirectPolicy);
     m_network.setTransferTimeout(TransferTimeoutMs);
 }
 
@@ -73,19 +83,15 @@ QUrl PictureSchemeHandler::remoteUrl(const QUrl &local)
     return decoded ? QUrl::fromEncoded(*decoded, QUrl::StrictMode) : QUrl();
 }
 
+void PictureSchemeHandler::setTimeLimit(int milliseconds)
+{
+    m_timeLimitMs = milliseconds;
+}
+
 void PictureSchemeHandler::setSource(const QUrl &base, std::unique_ptr<PictureCache> cache)
 {
     m_base = base;
     m_cache = std::move(cache);
-}
-
-bool PictureSchemeHandler::serves(const QUrl &remote) const
-{
-    // Only the feed server's pictures: the scheme never fetches an address a feed made up.
-    if (m_base.isEmpty() || !remote.isValid() || remote.scheme() != m_base.scheme()
-        || remote.authority() != m_base.authority())
-        return false;
-    return remote.path().startsWith(m_base.path());
 }
 
 void PictureSchemeHandler::beginPage()
@@ -97,8 +103,9 @@ void PictureSchemeHandler::beginPage()
 
 void PictureSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
 {
-    const QUrl remote = remoteUrl(job->requestUrl());
-    if (job->requestMethod() != QByteArrayLiteral("GET") || !serves(remote)) {
+    // The address fetched is the one checked, its dot segments resolved.
+    const QUrl remote = RequestPolicy::underBase(remoteUrl(job->requestUrl()), m_base);
+    if (job->requestMethod() != QByteArrayLiteral("GET") || remote.isEmpty()) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
@@ -124,6 +131,17 @@ void PictureSchemeHandler::startDownload(const QUrl &remote, QWebEngineUrlReques
         if (received > MaxPictureBytes)
             reply->abort();
     });
+    // A redirect elsewhere would fetch a picture of another host, or a file of the server
+    // outside the base, and keep it under the feed server's name.
+    connect(reply, &QNetworkReply::redirected, reply, [this, reply](const QUrl &target) {
+        if (RequestPolicy::underBase(target, m_base).isEmpty()) {
+            reply->setProperty(RefusedProperty, true);
+            reply->abort();
+        } else {
+            emit reply->redirectAllowed();
+        }
+    });
+    QTimer::singleShot(m_timeLimitMs, reply, [reply] { reply->abort(); });
     connect(reply, &QNetworkReply::finished, this, [this, reply, remote] { onDownloadFinished(reply, remote); });
     m_downloads.insert(remote, Download{reply, {}, m_page});
     waitFor(remote, job);
@@ -174,6 +192,8 @@ void PictureSchemeHandler::onDownloadFinished(QNetworkReply *reply, const QUrl &
 
 PictureSchemeHandler::Answer PictureSchemeHandler::answerFromReply(QNetworkReply &reply, const QUrl &remote)
 {
+    if (reply.property(RefusedProperty).toBool())
+        return std::nullopt;
     if (reply.error() == QNetworkReply::NoError && isSuccessStatus(reply)) {
         const PictureCache::Picture picture{
             reply.header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply.readAll()};

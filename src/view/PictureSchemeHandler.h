@@ -37,9 +37,12 @@ public:
     static QUrl localUrl(const QUrl &remote);
     static QUrl remoteUrl(const QUrl &local);
 
-    // Pictures are served only from under `base`; `cache` may be null (nothing kept).
+    // Pictures are served only from under `base` (see RequestPolicy::underBase); `cache` may
+    // be null (nothing kept).
     void setSource(const QUrl &base, std::unique_ptr<PictureCache> cache);
-    bool serves(const QUrl &remote) const;
+    QUrl base() const { return m_base; }
+    // How long one picture may take in all (30 s unless set).
+    void setTimeLimit(int milliseconds);
 
     // The view shows a new page: the answers given for the last one are forgotten.
     void beginPage();
@@ -70,5 +73,6 @@ private:
     QHash<QUrl, Answer> m_pageAnswers;  // the answers given for the current page
     qint64 m_pageAnswerBytes = 0;
     quint64 m_page = 0;
+    int m_timeLimitMs;
     QNetworkAccessManager m_network;
 };

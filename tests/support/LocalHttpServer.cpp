@@ -11,6 +11,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <memory>
 
@@ -89,6 +90,10 @@ struct LocalHttpServer::Private
             stream(socket, response);
             return;
         }
+        if (response.mode == Response::Mode::Trickle) {
+            trickle(socket, response);
+            return;
+        }
         socket->write(formatResponse(response));
         socket->disconnectFromHost();
     }
@@ -113,6 +118,28 @@ struct LocalHttpServer::Private
         };
         QObject::connect(socket, &QTcpSocket::bytesWritten, socket, more);
         more();
+    }
+
+    // One KiB a second until `streamBytes` are sent; the timer goes with the socket.
+    void trickle(QTcpSocket *socket, const Response &response)
+    {
+        socket->write(formatStreamHead(response));
+        auto left = std::make_shared<qint64>(response.streamBytes);
+        auto *timer = new QTimer(socket);
+        QObject::connect(timer, &QTimer::timeout, socket, [this, socket, timer, left] {
+            const QByteArray next(qMin<qint64>(1024, *left), 'x');
+            socket->write(next);
+            *left -= next.size();
+            {
+                QMutexLocker lock(&mutex);
+                streamed += next.size();
+            }
+            if (*left == 0) {
+                timer->stop();
+                socket->disconnectFromHost();
+            }
+        });
+        timer->start(1000);
     }
 
     void closeAll()

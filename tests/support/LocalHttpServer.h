@@ -22,13 +22,14 @@ public:
             Silent,  // accept the connection and never send anything
             Stream,  // send status and headers without Content-Length, then `streamBytes`
                      // of `body` repeated, as fast as the client takes them, then close
+            Trickle, // like Stream, but 1 KiB a second, as over a link that barely moves
         };
         Mode mode = Mode::Answer;
         int status = 200;
         QByteArray contentType = "application/xml";
         QList<QPair<QByteArray, QByteArray>> headers;  // e.g. {"Location", "/reader/x"}
         QByteArray body;
-        qint64 streamBytes = 0;  // Stream mode only
+        qint64 streamBytes = 0;  // Stream and Trickle modes only
     };
     // Gets the request line as it arrived ("GET /reader/xml.php?id=... HTTP/1.1").
     using Handler = std::function<Response(const QByteArray &requestLine)>;

@@ -332,7 +332,9 @@ void TestHtmlView::shouldLoadHttpPicturesButNotLocalFiles()
     local.write(png);
     local.close();
 
+    // The server stands for the feed server: no other server on this machine is reached.
     HtmlView view;
+    view.setPictureSource(server.baseUrl(), dir.filePath(QStringLiteral("pictures")));
     view.WBLoadHTML(page(
         QStringLiteral("<img id=\"web\" src=\"%1\"><img id=\"local\" src=\"%2\">")
             .arg(server.baseUrl() + QStringLiteral("picture.png"),
@@ -357,8 +359,11 @@ void TestHtmlView::shouldNotWaitForPicturesThatNeverArrive()
         response.mode = LocalHttpServer::Response::Mode::Silent;
         return response;
     });
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
 
     HtmlView view;
+    view.setPictureSource(server.baseUrl(), dir.filePath(QStringLiteral("pictures")));
     view.WBLoadHTML(page(QStringLiteral("<img src=\"%1never.png\"><p id=\"end\">%2</p>")
                              .arg(server.baseUrl(), CzechWords)));
 

@@ -1,7 +1,9 @@
 #include "support/PageScript.h"
+#include "common/Texts.h"
 #include "view/HtmlView.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QWebEngineHistory>
 #include <QtTest>
 
@@ -12,6 +14,9 @@ namespace {
 const QString Page = QStringLiteral(
     "<!DOCTYPE html><html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\">"
     "</head><body><p id=\"text\">Žluťoučký kůň</p></body></html>");
+const QString PageText = QStringLiteral("Žluťoučký kůň");
+// Long enough that a test never sees the pauses start over by themselves.
+constexpr int NeverSteadyMs = 600'000;
 
 QString shownText(HtmlView &view)
 {
@@ -28,10 +33,32 @@ qint64 killRenderer(HtmlView &view)
     return pid;
 }
 
+QLabel *rendererNotice(HtmlView &view)
+{
+    return view.findChild<QLabel *>(QStringLiteral("rendererNotice"));
+}
+
+// Whether the notice was on screen at the moment each renderer ended (the view handles the
+// end before any slot connected after it).
+struct NoticeWatch
+{
+    explicit NoticeWatch(HtmlView &view)
+    {
+        QObject::connect(view.page(), &QWebEnginePage::renderProcessTerminated, view.page(), [this, &view] {
+            const QLabel *notice = rendererNotice(view);
+            shownAtEnd.append(notice && notice->isVisible() && notice->geometry() == view.rect()
+                              && notice->text() == Texts::RendererEnded);
+            pauses.append(view.pendingRecoveryPauseMs());
+        });
+    }
+    QList<bool> shownAtEnd;
+    QList<int> pauses;  // the pause the view took after each end
+};
+
 } // namespace
 
 // The web engine's renderer is a process of its own; when it ends, the view brings its page
-// back by itself.
+// back by itself, however often that happens.
 class TestRendererRecovery : public QObject
 {
     Q_OBJECT
@@ -43,7 +70,7 @@ private slots:
         view.resize(400, 300);
         view.show();
         view.WBLoadHTML(Page);
-        QCOMPARE(shownText(view), QStringLiteral("Žluťoučký kůň"));
+        QCOMPARE(shownText(view), PageText);
 
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
         const qint64 first = killRenderer(view);
@@ -51,34 +78,105 @@ private slots:
         QTRY_COMPARE(ended.size(), 1);
 
         // The same page, from the bytes the view holds, in a new renderer.
-        QTRY_COMPARE_WITH_TIMEOUT(shownText(view), QStringLiteral("Žluťoučký kůň"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownText(view), PageText, 10000);
         QCOMPARE(view.rendererRecoveries(), 1);
         QVERIFY(view.hasDocument());
         QVERIFY(view.page()->renderProcessPid() != first);
         QVERIFY(!view.page()->history()->canGoBack());
     }
 
-    void shouldStopRetryingWhenRendererEndsAgainAtOnce()
+    void shouldBringPageBackEveryTimeWithGrowingPauses()
     {
         HtmlView view;
+        view.resize(400, 300);
         view.show();
+        view.setRecoveryPauses({50, 200, 800}, NeverSteadyMs);
+        view.WBLoadHTML(Page);
+        NoticeWatch watch(view);
+        QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
+
+        // Each time the page is back, its renderer ends again at once.
+        for (int end = 1; end <= 4; ++end) {
+            QVERIFY(killRenderer(view) > 0);
+            QTRY_COMPARE_WITH_TIMEOUT(ended.size(), end, 30000);
+            QVERIFY(!view.hasDocument());
+            QTRY_COMPARE_WITH_TIMEOUT(shownText(view), PageText, 30000);
+            QTRY_VERIFY_WITH_TIMEOUT(!rendererNotice(view)->isVisible(), 30000);
+            QCOMPARE(view.rendererRecoveries(), end);
+        }
+        QCOMPARE(watch.shownAtEnd, QList<bool>({true, true, true, true}));
+        QCOMPARE(watch.pauses, QList<int>({50, 200, 800, 800}));
+        QVERIFY(view.hasDocument());
+    }
+
+    void shouldTryOncePerLongestPauseWhenEveryLoadEndsRenderer()
+    {
+        HtmlView view;
+        view.resize(400, 300);
+        view.show();
+        view.setRecoveryPauses({20, 40, 80}, NeverSteadyMs);
+        view.WBLoadHTML(Page);
+        NoticeWatch watch(view);
+        QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
+
+        // A renderer that ends as soon as it is there, as with a page that brings it down.
+        qint64 last = 0;
+        for (int end = 1; end <= 6; ++end) {
+            QTRY_VERIFY_WITH_TIMEOUT(view.page()->renderProcessPid() > 0
+                                         && view.page()->renderProcessPid() != last, 30000);
+            last = killRenderer(view);
+            QTRY_COMPARE_WITH_TIMEOUT(ended.size(), end, 30000);
+        }
+        QCOMPARE(watch.pauses, QList<int>({20, 40, 80, 80, 80, 80}));
+        QVERIFY(rendererNotice(view)->isVisible());
+
+        // Left alone, the page comes back and the notice goes.
+        QTRY_COMPARE_WITH_TIMEOUT(shownText(view), PageText, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!rendererNotice(view)->isVisible(), 30000);
+        QCOMPARE(view.rendererRecoveries(), 6);
+    }
+
+    void shouldStartPausesOverOnceThePageStayedUp()
+    {
+        HtmlView view;
+        view.resize(400, 300);
+        view.show();
+        view.setRecoveryPauses({50, 600'000}, 300);
         view.WBLoadHTML(Page);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
         killRenderer(view);
-        QTRY_COMPARE_WITH_TIMEOUT(shownText(view), QStringLiteral("Žluťoučký kůň"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownText(view), PageText, 30000);
+        QCOMPARE(view.nextRecoveryPauseMs(), 600'000);
+        // The page stays up long enough to count as healthy again...
+        QTRY_COMPARE_WITH_TIMEOUT(view.nextRecoveryPauseMs(), 50, 30000);
+
+        // ...so a later end is again met by the shortest pause, not the longest.
         killRenderer(view);
-        QTRY_COMPARE(ended.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 2, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownText(view), PageText, 30000);
+        QCOMPARE(view.rendererRecoveries(), 2);
+    }
 
-        // No second restart: the view stays empty rather than crash in a loop.
-        QVERIFY(!view.hasDocument());
-        QCOMPARE(view.rendererRecoveries(), 1);
-        QVERIFY(!QTest::qWaitFor([&] { return view.rendererRecoveries() > 1; }, 2000));
+    void shouldShowNewPageWhileRecoveryWaits()
+    {
+        HtmlView view;
+        view.resize(400, 300);
+        view.show();
+        view.setRecoveryPauses({600'000}, NeverSteadyMs);
+        view.WBLoadHTML(Page);
+        QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
-        // The next page that comes shows as usual.
+        killRenderer(view);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 30000);
+        QVERIFY(rendererNotice(view)->isVisible());
+
+        // F5 or the next refresh does not wait for the pause.
         view.WBLoadHTML(Page);
         QVERIFY(view.hasDocument());
-        QCOMPARE(shownText(view), QStringLiteral("Žluťoučký kůň"));
+        QCOMPARE(shownText(view), PageText);
+        QVERIFY(!rendererNotice(view)->isVisible());
+        QCOMPARE(view.rendererRecoveries(), 0);
     }
 };
 
