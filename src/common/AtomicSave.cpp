@@ -50,6 +50,17 @@ bool syncToDisk(QFile &file)
 #endif
 }
 
+// A path for the standard library: UTF-16 on Windows, where a narrow path is in the ANSI
+// code page and would lose letters outside it.
+std::filesystem::path systemPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
 int removeMatching(const QString &folder, const QRegularExpression &copyName)
 {
     int removed = 0;
@@ -113,8 +124,7 @@ bool AtomicSaveFile::commit()
     if (whole) {
         // One rename, over the old file (on Windows too), is what makes the save atomic.
         std::error_code error;
-        std::filesystem::rename(QFile::encodeName(m_copy.fileName()).toStdString(),
-                                QFile::encodeName(m_target).toStdString(), error);
+        std::filesystem::rename(systemPath(m_copy.fileName()), systemPath(m_target), error);
         if (!error)
             return true;
     }
