@@ -72,7 +72,7 @@ public:
 
     bool run()
     {
-        // Written under a name of a save's copy beside the target; only commit() makes the
+        // Written to a hidden copy beside the target (AtomicSaveFile); only commit() makes the
         // file appear, so a failure never leaves a partial feed at the target path.
         if (!m_file.open())
             return false;
