@@ -200,7 +200,13 @@ IniText::IniText(const QByteArray &bytes)
 
 QByteArray IniText::bytes() const
 {
-    return joinLines(m_lines);
+    QByteArray bytes = joinLines(m_lines);
+    // The byte order mark is not written. But a first line that starts with those very bytes
+    // (a file with the mark twice) keeps the mark before it: without it, its bytes would become
+    // the mark, and the line would read otherwise.
+    if (bytes.startsWith(Utf8Bom))
+        bytes.prepend(Utf8Bom);
+    return bytes;
 }
 
 std::optional<QString> IniText::value(const QString &section, const QString &key) const

@@ -22,8 +22,8 @@ public:
 
     explicit IniText(const QByteArray &bytes = {});
 
-    // The text as it is written: every line with its end (a UTF-8 byte order mark at the
-    // start is not kept).
+    // The text as it is written: every line with its end. A UTF-8 byte order mark at the
+    // start is not kept, unless the first line itself starts with one.
     QByteArray bytes() const;
 
     // The value of `key` in the first section named `section`; nothing when the section or

@@ -361,6 +361,12 @@ void TestSettingsFile::shouldChangeOnlyTheWrittenKey_data()
     QTest::newRow("byte order mark not written")
         << QByteArray("\xEF\xBB\xBF[ZELTON_INFO_READER]\nID=a\n") << SettingsKeys::Id << QStringLiteral("b")
         << QByteArray("[ZELTON_INFO_READER]\nID=b\n");
+    // The mark's bytes at the start of the first line stay text: dropped with the mark, they
+    // would become the mark, the first line a section and "ID=a" the key read.
+    QTest::newRow("byte order mark twice")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[ZELTON_INFO_READER]\nID=a\n") << SettingsKeys::Id
+        << QStringLiteral("b")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[ZELTON_INFO_READER]\nID=a\n[ZELTON_INFO_READER]\nID=b\n");
     QTest::newRow("empty file") << QByteArray("") << SettingsKeys::Id << QStringLiteral("a")
                                 << QByteArray("[ZELTON_INFO_READER]\nID=a\n");
 #ifndef Q_OS_WIN
