@@ -1,6 +1,9 @@
-// The settings file as any bytes on disk: every key is read as text and as a whole number,
+// The settings file's text as any bytes: every key is read as text and as a whole number,
 // one key is written, and then the written value must come back while every other line of
-// the file stays as it was, byte for byte. So no write can add or remove another key.
+// the text stays as it was, byte for byte. So no write can add or remove another key.
+// The INI layer works on the bytes in memory, as the settings file uses it on the file's
+// bytes; reading and replacing the file itself is left to the settings tests, so a run
+// costs no file system calls.
 //
 // Input: one byte choosing the key, one byte giving the value's length n, n bytes of value
 // (UTF-8), then the bytes of Settings.ini.
@@ -8,17 +11,14 @@
 #include "FuzzCheck.h"
 
 #include "common/WholeNumber.h"
+#include "settings/IniFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsKeys.h"
 
-#include <QDir>
-#include <QFile>
 #include <QList>
-#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <optional>
 
 namespace {
@@ -138,21 +138,11 @@ void checkOnlyTheKeyChanged(const QList<Line> &before, const QList<Line> &after,
         FUZZ_CHECK(!after[i].end.isEmpty());
 }
 
-QByteArray readFile(const QString &path)
+// A key as SettingsFile::ReadString reads it from these bytes.
+QString readString(const IniText &text, const QString &key, const QString &fallback)
 {
-    QFile file(path);
-    FUZZ_CHECK(file.open(QIODevice::ReadOnly));
-    return file.readAll();
-}
-
-const QString &settingsPath()
-{
-    // On tmpfs when there is one: the atomic save syncs every write to disk.
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
-                                 ? QStringLiteral("/dev/shm/zr-fuzz-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/zr-fuzz-XXXXXX"));
-    static const QString path = dir.filePath(QStringLiteral("Settings.ini"));
-    return path;
+    const std::optional<QString> stored = text.value(SettingsKeys::Section, key);
+    return stored ? SettingsFile::asRead(*stored) : fallback;
 }
 
 } // namespace
@@ -167,36 +157,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray before(reinterpret_cast<const char *>(data + 2 + valueLength),
                             qsizetype(size - 2 - valueLength));
 
-    const QString &path = settingsPath();
-    {
-        QFile file(path);
-        FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        FUZZ_CHECK(file.write(before) == before.size());
-    }
-
-    SettingsFile settings(path);
+    IniText text(before);
     const QString missing = QStringLiteral("\x01missing");
     QList<QString> textsBefore;
     for (const QString &other : Keys) {
-        const QString text = settings.ReadString(other, missing);
-        FUZZ_CHECK(text.size() <= 2047);
-        FUZZ_CHECK(!text.contains(u'\r') && !text.contains(u'\n'));
-        const int number = settings.ReadInteger(other, -12345);
-        FUZZ_CHECK(number == parseWholeNumber(text == missing ? QString() : text).value_or(-12345));
-        textsBefore.append(text);
+        const QString read = readString(text, other, missing);
+        FUZZ_CHECK(read.size() <= 2047);
+        FUZZ_CHECK(!read.contains(u'\r') && !read.contains(u'\n'));
+        // As ReadInteger reads it; a number read must read the same once written back.
+        if (const std::optional<int> number = parseWholeNumber(read == missing ? QString() : read))
+            FUZZ_CHECK(parseWholeNumber(QString::number(*number)) == number);
+        textsBefore.append(read);
     }
 
-    try {
-        settings.WriteString(key, value);
-    } catch (const std::exception &) {
-        FUZZ_CHECK(!"a write into a writable folder failed");
-    }
+    text.setValues(SettingsKeys::Section, {{key, value}});
 
-    FUZZ_CHECK(settings.ReadString(key, missing) == expectedReadBack(value));
+    FUZZ_CHECK(readString(text, key, missing) == expectedReadBack(value));
     for (qsizetype i = 0; i < Keys.size(); ++i) {
         if (Keys[i] != key)
-            FUZZ_CHECK(settings.ReadString(Keys[i], missing) == textsBefore[i]);
+            FUZZ_CHECK(readString(text, Keys[i], missing) == textsBefore[i]);
     }
-    checkOnlyTheKeyChanged(linesOf(before), linesOf(readFile(path)), key);
+    checkOnlyTheKeyChanged(linesOf(before), linesOf(text.bytes()), key);
     return 0;
 }

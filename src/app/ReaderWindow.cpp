@@ -196,9 +196,12 @@ void ReaderWindow::FormCreate()
     // Without the browser emulation value the reader still works: say so and go on.
     guarded([] { ZapisDoRegistru(); });
     // A save interrupted when the process ended leaves its copy beside the file; none is
-    // running now, so every such copy is stale. The temporary feed files in tmp/ stay.
+    // running now, so every such copy is stale. Only the copies' own names are removed: the
+    // user's files beside ours and the temporary feed files in tmp/ stay.
     removeStaleSaveCopies(m_settings.path());
     removeStaleSaveCopies(m_config.paths.offlineCopy());
+    removeStaleSaveCopiesIn(m_config.paths.workFolder());
+    removeStaleSaveCopiesIn(m_config.paths.pictureCache());
 
     guarded([this] {
         m_state.organizationId = m_settings.ReadString(SettingsKeys::Id, QString());

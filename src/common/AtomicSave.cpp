@@ -2,43 +2,193 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSaveFile>
 
-bool commitSaveFile(QSaveFile &file)
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+// What follows the file's name in a copy's: the reader's marker, then the random part.
+constexpr QLatin1StringView CopyMarker(".zr-save-");
+constexpr int RandomLetters = 6;
+constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+QString copyNamePattern(const QString &escapedTargetName)
 {
-    if (!file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return QStringLiteral("\\.") + escapedTargetName + QRegularExpression::escape(CopyMarker)
+           + QStringLiteral("[A-Za-z0-9]{%1}").arg(RandomLetters);
 }
 
-bool saveFileAtomically(const QString &path, const QByteArray &bytes)
+// The file a save of `path` replaces: the path itself, or where a link there leads.
+QString savedFile(const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return commitSaveFile(file);
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString resolved = info.canonicalFilePath();
+    return resolved.isEmpty() ? info.symLinkTarget() : resolved;
 }
 
-int removeStaleSaveCopies(const QString &path)
+// Puts what the system holds of the file on the disk. Only a failure to write counts: a file
+// system that cannot sync (EINVAL) has nothing to put there.
+bool syncToDisk(QFile &file)
 {
-    const QFileInfo target(path);
-    const QRegularExpression copyName(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0 || errno != EIO;
+#else
+    return ::fsync(file.handle()) == 0 || (errno != EIO && errno != ENOSPC && errno != EDQUOT);
+#endif
+}
+
+// A path for the standard library: UTF-16 on Windows, where a narrow path is in the ANSI
+// code page and would lose letters outside it.
+std::filesystem::path systemPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+int removeMatching(const QString &folder, const QRegularExpression &copyName)
+{
     int removed = 0;
     // Only plain files: a folder or a link of that name is somebody else's.
-    QDirIterator entries(target.absolutePath(), {target.fileName() + QStringLiteral(".*")},
-                         QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     while (entries.hasNext()) {
         const QFileInfo entry = entries.nextFileInfo();
         if (copyName.match(entry.fileName()).hasMatch() && QFile::remove(entry.filePath()))
             ++removed;
     }
     return removed;
+}
+
+} // namespace
+
+AtomicSaveFile::AtomicSaveFile(const QString &path) : m_target(savedFile(path)) {}
+
+AtomicSaveFile::~AtomicSaveFile()
+{
+    cancel();
+}
+
+bool AtomicSaveFile::open()
+{
+    cancel();
+    m_failed = false;
+    const QFileInfo target(m_target);
+    if (target.exists() && !target.isWritable())
+        return false;
+    // NewOnly never opens a file that is there already, whoever made it.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        m_copy.setFileName(saveCopyPath(m_target));
+        if (m_copy.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        if (!QFileInfo::exists(m_copy.fileName()))
+            return false;
+    }
+    if (!m_copy.isOpen())
+        return false;
+    if (target.exists())
+        m_copy.setPermissions(target.permissions());
+    return true;
+}
+
+bool AtomicSaveFile::write(QByteArrayView bytes)
+{
+    if (!m_copy.isOpen() || m_failed)
+        return false;
+    if (m_copy.write(bytes.data(), bytes.size()) != bytes.size())
+        m_failed = true;
+    return !m_failed;
+}
+
+bool AtomicSaveFile::commit()
+{
+    if (!m_copy.isOpen())
+        return false;
+    bool whole = !m_failed && m_copy.flush() && syncToDisk(m_copy);
+    m_copy.close();
+    whole = whole && m_copy.error() == QFileDevice::NoError;
+    if (whole) {
+        // One rename, over the old file (on Windows too), is what makes the save atomic.
+        std::error_code error;
+        std::filesystem::rename(systemPath(m_copy.fileName()), systemPath(m_target), error);
+        if (!error)
+            return true;
+    }
+    QFile::remove(m_copy.fileName());
+    return false;
+}
+
+void AtomicSaveFile::cancel()
+{
+    if (!m_copy.isOpen())
+        return;
+    m_copy.close();
+    QFile::remove(m_copy.fileName());
+}
+
+bool saveFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    AtomicSaveFile file(path);
+    return file.open() && file.write(bytes) && file.commit();
+}
+
+bool copyFileAtomically(const QString &source, const QString &target)
+{
+    QFile from(source);
+    if (!from.open(QIODevice::ReadOnly))
+        return false;
+    AtomicSaveFile to(target);
+    if (!to.open())
+        return false;
+    char buffer[64 * 1024];
+    qint64 count = 0;
+    while ((count = from.read(buffer, sizeof buffer)) > 0) {
+        if (!to.write(QByteArrayView(buffer, count)))
+            return false;
+    }
+    return count == 0 && to.commit();
+}
+
+QString saveCopyPath(const QString &path)
+{
+    const QFileInfo target(path);
+    QString name = u'.' + target.fileName() + CopyMarker;
+    for (int i = 0; i < RandomLetters; ++i)
+        name += QLatin1Char(Letters[QRandomGenerator::global()->bounded(int(sizeof Letters) - 1)]);
+    return QDir(target.path()).filePath(name);
+}
+
+bool isSaveCopyName(const QString &fileName, const QString &targetName)
+{
+    const QRegularExpression copyName(
+        QRegularExpression::anchoredPattern(copyNamePattern(QRegularExpression::escape(targetName))));
+    return copyName.match(fileName).hasMatch();
+}
+
+int removeStaleSaveCopies(const QString &path)
+{
+    const QFileInfo target(path);
+    return removeMatching(target.absolutePath(),
+                          QRegularExpression(QRegularExpression::anchoredPattern(
+                              copyNamePattern(QRegularExpression::escape(target.fileName())))));
+}
+
+int removeStaleSaveCopiesIn(const QString &folder)
+{
+    return removeMatching(folder, QRegularExpression(QRegularExpression::anchoredPattern(
+                                      copyNamePattern(QStringLiteral(".+")))));
 }

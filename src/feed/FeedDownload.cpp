@@ -9,7 +9,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
-#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -73,9 +72,9 @@ public:
 
     bool run()
     {
-        // Written under a temporary name beside the target; only commit() makes the file
-        // appear, so a failure never leaves a partial feed at the target path.
-        if (!m_file.open(QIODevice::WriteOnly))
+        // Written to a hidden copy beside the target (AtomicSaveFile); only commit() makes the
+        // file appear, so a failure never leaves a partial feed at the target path.
+        if (!m_file.open())
             return false;
 
         std::unique_ptr<QNetworkAccessManager> ownManager;
@@ -137,7 +136,7 @@ public:
             loop.exec(QEventLoop::ExcludeUserInputEvents);
 
         const bool ok = !m_failed && store() && m_reply->error() == QNetworkReply::NoError
-                        && isSuccessStatus(*m_reply) && commitSaveFile(m_file);
+                        && isSuccessStatus(*m_reply) && m_file.commit();
         m_reply = nullptr;
         return ok;
     }
@@ -161,11 +160,11 @@ private:
         m_received += data.size();
         if (m_received > m_limits.maxBytes)
             return false;
-        return m_file.write(data) == data.size();
+        return m_file.write(data);
     }
 
     QString m_url;
-    QSaveFile m_file;
+    AtomicSaveFile m_file;
     DownloadLimits m_limits;
     QNetworkReply *m_reply = nullptr;
     qint64 m_received = 0;

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <chrono>
 #include <filesystem>
@@ -61,7 +60,7 @@ bool ObtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &t
             throw ReaderError(Texts::NoConnection);
         // The outcome of the copy is judged only by the file test below.
         QFile::remove(tempFeedPath);
-        QFile::copy(offlineCopy, tempFeedPath);
+        copyFileAtomically(offlineCopy, tempFeedPath);
         offline = true;
     }
 
@@ -85,15 +84,9 @@ bool replaceByLink(const QString &tempFeedPath, const QString &offlineCopy)
     // Already one file (a feed replaced by itself): nothing to do.
     if (fs::equivalent(source, target, error))
         return true;
-    // Named like the copies QSaveFile leaves, so one left by an interrupted save goes at start-up.
-    static std::mt19937 generator(std::random_device{}());
-    static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::uniform_int_distribution<int> pick(0, sizeof Letters - 2);
+    // Named like the copies of an atomic save, so one left by an interrupted save goes at start-up.
     for (int attempt = 0; attempt < 10; ++attempt) {
-        QString suffix;
-        for (int i = 0; i < 6; ++i)
-            suffix += QLatin1Char(Letters[pick(generator)]);
-        const fs::path link = QFile::encodeName(offlineCopy + u'.' + suffix).toStdString();
+        const fs::path link = QFile::encodeName(saveCopyPath(offlineCopy)).toStdString();
         fs::create_hard_link(source, link, error);
         if (error == std::errc::file_exists)
             continue;
@@ -108,34 +101,16 @@ bool replaceByLink(const QString &tempFeedPath, const QString &offlineCopy)
     return false;
 }
 
-// Writes the copy anew beside itself and renames it into place only when everything was
-// written, so a failed or interrupted copy keeps the last good feed.
-void replaceByCopy(const QString &tempFeedPath, const QString &offlineCopy)
-{
-    QFile source(tempFeedPath);
-    if (!source.open(QIODevice::ReadOnly))
-        return;
-    QSaveFile target(offlineCopy);
-    if (!target.open(QIODevice::WriteOnly))
-        return;
-    char buffer[64 * 1024];
-    qint64 count = 0;
-    while ((count = source.read(buffer, sizeof buffer)) > 0) {
-        if (target.write(buffer, count) != count)
-            return;  // the unfinished copy is discarded with `target`
-    }
-    if (count == 0)
-        commitSaveFile(target);
-}
-
 } // namespace
 
 void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
 {
     if (!fileExists(tempFeedPath))
         return;
+    // Otherwise the copy is written anew beside itself and renamed into place only when
+    // everything was written, so a failed or interrupted copy keeps the last good feed.
     if (!replaceByLink(tempFeedPath, paths.offlineCopy()))
-        replaceByCopy(tempFeedPath, paths.offlineCopy());
+        copyFileAtomically(tempFeedPath, paths.offlineCopy());
 }
 
 std::optional<QString> DeleteTempFeed(const QString &tempFeedPath)

@@ -3,6 +3,7 @@
 #include "common/AtomicSave.h"
 #include "common/Utf8Bytes.h"
 
+#include <QByteArrayView>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -18,22 +19,13 @@ const QByteArray NewFileLineEnd = QByteArrayLiteral("\r\n");
 const QByteArray NewFileLineEnd = QByteArrayLiteral("\n");
 #endif
 
-// One line of the file as it was read, its end kept apart so that an untouched line is
-// written back with exactly the bytes it came with.
-struct Line
-{
-    QByteArray text;
-    QByteArray end; // "\r\n", "\n", "\r", or empty for a last line without one
-};
+using Line = IniText::Line;
 
 // CR LF, LF and a lone CR (old Mac files) each end a line.
-QList<Line> splitLines(QByteArray bytes)
+QList<Line> splitLines(const QByteArray &bytes)
 {
-    if (bytes.startsWith(Utf8Bom))
-        bytes.remove(0, Utf8Bom.size());
-
     QList<Line> lines;
-    qsizetype start = 0;
+    qsizetype start = bytes.startsWith(Utf8Bom) ? Utf8Bom.size() : 0;
     const qsizetype size = bytes.size();
     while (start < size) {
         qsizetype textEnd = start;
@@ -84,9 +76,21 @@ bool sameName(QStringView a, QStringView b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// The text of a line without the blanks it starts with.
+QByteArrayView afterLeadingBlanks(QByteArrayView text)
+{
+    qsizetype first = 0;
+    while (first < text.size() && (text[first] == ' ' || text[first] == '\t'))
+        ++first;
+    return text.sliced(first);
+}
+
 // The name of a "[name]" line, or nothing for any other line.
 std::optional<QString> sectionName(const Line &line)
 {
+    // Most lines are keys: no need to decode a line whose first non-blank byte is no "[".
+    if (!afterLeadingBlanks(line.text).startsWith('['))
+        return std::nullopt;
     const QString decoded = QString::fromUtf8(line.text);
     const QStringView text = trimBlanks(decoded);
     if (!text.startsWith(u'['))
@@ -100,6 +104,9 @@ std::optional<QString> sectionName(const Line &line)
 // Key and value of a "key=value" line, or nothing for any other line.
 std::optional<std::pair<QString, QString>> keyLine(const Line &line)
 {
+    // No byte of a multi-byte UTF-8 character is "=": a line without one holds no key.
+    if (!line.text.contains('='))
+        return std::nullopt;
     const QString decoded = QString::fromUtf8(line.text);
     const qsizetype equals = decoded.indexOf(u'=');
     if (equals < 0)
@@ -107,6 +114,16 @@ std::optional<std::pair<QString, QString>> keyLine(const Line &line)
     const QStringView view(decoded);
     return std::pair{trimBlanks(view.first(equals)).toString(),
                      trimBlanks(view.sliced(equals + 1)).toString()};
+}
+
+// The key of a "key=value" line, or nothing for any other line. Only the bytes before the
+// "=" are decoded: finding a key looks at every line of its section.
+std::optional<QString> keyOf(const Line &line)
+{
+    const qsizetype equals = line.text.indexOf('=');
+    if (equals < 0)
+        return std::nullopt;
+    return trimBlanks(QString::fromUtf8(QByteArrayView(line.text).first(equals))).toString();
 }
 
 struct Found
@@ -129,9 +146,9 @@ Found find(const QList<Line> &lines, const QString &section, const QString &key)
         }
         if (found.section < 0)
             continue;
-        if (!trimBlanks(QString::fromUtf8(lines[i].text)).isEmpty())
+        if (!afterLeadingBlanks(lines[i].text).isEmpty())
             found.lastContent = i;
-        if (const auto entry = keyLine(lines[i]); entry && sameName(entry->first, key)) {
+        if (const auto name = keyOf(lines[i]); name && sameName(*name, key)) {
             found.key = i;
             break;
         }
@@ -148,44 +165,6 @@ QByteArray lineEndOf(const QList<Line> &lines)
     return NewFileLineEnd;
 }
 
-} // namespace
-
-IniFile::IniFile(QString path)
-    : m_path(std::move(path))
-{
-}
-
-std::optional<QByteArray> IniFile::readAll() const
-{
-    QFile file(m_path);
-    if (!file.exists())
-        return QByteArray();
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes;
-}
-
-std::optional<QString> IniFile::value(const QString &section, const QString &key) const
-{
-    const auto bytes = readAll();
-    if (!bytes)
-        return std::nullopt;
-    const QList<Line> lines = splitLines(*bytes);
-    const Found found = find(lines, section, key);
-    if (found.key < 0)
-        return std::nullopt;
-    return keyLine(lines[found.key])->second;
-}
-
-bool IniFile::setValue(const QString &section, const QString &key, const QString &text)
-{
-    return setValues(section, {{key, text}});
-}
-
-namespace {
 void putValue(QList<Line> &lines, const QString &section, const QString &key, const QString &text)
 {
     const Found found = find(lines, section, key);
@@ -213,6 +192,67 @@ void putValue(QList<Line> &lines, const QString &section, const QString &key, co
 
 } // namespace
 
+IniText::IniText(const QByteArray &bytes)
+    : m_lines(splitLines(bytes))
+{
+}
+
+QByteArray IniText::bytes() const
+{
+    QByteArray bytes = joinLines(m_lines);
+    // The byte order mark is not written. But a first line that starts with those very bytes
+    // (a file with the mark twice) keeps the mark before it: without it, its bytes would become
+    // the mark, and the line would read otherwise.
+    if (bytes.startsWith(Utf8Bom))
+        bytes.prepend(Utf8Bom);
+    return bytes;
+}
+
+std::optional<QString> IniText::value(const QString &section, const QString &key) const
+{
+    const Found found = find(m_lines, section, key);
+    if (found.key < 0)
+        return std::nullopt;
+    return keyLine(m_lines[found.key])->second;
+}
+
+void IniText::setValues(const QString &section, const QList<std::pair<QString, QString>> &values)
+{
+    for (const auto &[key, text] : values)
+        putValue(m_lines, section, key, text);
+}
+
+IniFile::IniFile(QString path)
+    : m_path(std::move(path))
+{
+}
+
+std::optional<QByteArray> IniFile::readAll() const
+{
+    QFile file(m_path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QString> IniFile::value(const QString &section, const QString &key) const
+{
+    const auto bytes = readAll();
+    if (!bytes)
+        return std::nullopt;
+    return IniText(*bytes).value(section, key);
+}
+
+bool IniFile::setValue(const QString &section, const QString &key, const QString &text)
+{
+    return setValues(section, {{key, text}});
+}
+
 bool IniFile::setValues(const QString &section, const QList<std::pair<QString, QString>> &values)
 {
     // A file that exists but cannot be read must not be replaced by one holding these keys only.
@@ -220,11 +260,9 @@ bool IniFile::setValues(const QString &section, const QList<std::pair<QString, Q
     if (!bytes)
         return false;
 
-    QList<Line> lines = splitLines(*bytes);
-    for (const auto &[key, text] : values)
-        putValue(lines, section, key, text);
-
-    const QByteArray updated = joinLines(lines);
+    IniText text(*bytes);
+    text.setValues(section, values);
+    const QByteArray updated = text.bytes();
     // A file that already reads so is on disk as it is: rewriting it would change nothing.
     if (updated == *bytes && QFileInfo(m_path).isFile())
         return true;

@@ -7,6 +7,37 @@
 #include <optional>
 #include <utility>
 
+// The INI text of a settings file, held in memory and split into lines once. IniFile is this
+// layer on a file on disk; both follow the rules below.
+class IniText
+{
+public:
+    // One line as it was read, its end kept apart so that an untouched line is written back
+    // with exactly the bytes it came with.
+    struct Line
+    {
+        QByteArray text;
+        QByteArray end; // "\r\n", "\n", "\r", or empty for a last line without one
+    };
+
+    explicit IniText(const QByteArray &bytes = {});
+
+    // The text as it is written: every line with its end. A UTF-8 byte order mark at the
+    // start is not kept, unless the first line itself starts with one.
+    QByteArray bytes() const;
+
+    // The value of `key` in the first section named `section`; nothing when the section or
+    // the key is missing.
+    std::optional<QString> value(const QString &section, const QString &key) const;
+
+    // Stores each text as written, but on one line: each line break (CR LF, LF or CR) becomes
+    // a blank. Adds the key or the section when missing.
+    void setValues(const QString &section, const QList<std::pair<QString, QString>> &values);
+
+private:
+    QList<Line> m_lines;
+};
+
 // A plain INI file read and written by ourselves rather than through QSettings, which
 // would split "a, b" into a list and escape what it writes, so texts would not come back
 // as the user or the program put them there.

@@ -26,13 +26,16 @@ SettingsFile::SettingsFile(QString path)
 QString SettingsFile::ReadString(const QString &key, const QString &fallback) const
 {
     const auto value = IniFile(m_path).value(SettingsKeys::Section, key);
-    if (!value)
-        return fallback;
-    qsizetype length = qMin(value->size(), MaxValueLength);
+    return value ? asRead(*value) : fallback;
+}
+
+QString SettingsFile::asRead(const QString &stored)
+{
+    qsizetype length = qMin(stored.size(), MaxValueLength);
     // Never leave half of a character that needs two UTF-16 units.
-    if (length < value->size() && length > 0 && value->at(length - 1).isHighSurrogate())
+    if (length < stored.size() && length > 0 && stored.at(length - 1).isHighSurrogate())
         --length;
-    return value->first(length);
+    return stored.first(length);
 }
 
 void SettingsFile::WriteString(const QString &key, const QString &value)

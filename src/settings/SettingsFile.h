@@ -29,6 +29,10 @@ public:
     int ReadInteger(const QString &key, int fallback) const;
     void WriteInteger(const QString &key, int value);
 
+    // What ReadString gives for a value as the file holds it: cut to 2047 characters, never
+    // inside a character that needs two UTF-16 units.
+    static QString asRead(const QString &stored);
+
 private:
     QString m_path;
 };

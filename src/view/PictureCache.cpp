@@ -1,11 +1,12 @@
 #include "PictureCache.h"
 
+#include "common/AtomicSave.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -46,12 +47,8 @@ void PictureCache::store(const QUrl &url, const Picture &picture)
         stamp = kept.first().lastModified().addMSecs(1);
 
     // Replaced atomically, so a crash never leaves half a picture to be shown offline.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(contentType + '\n');
-    file.write(picture.bytes);
-    if (!file.flush() || !file.commit())
+    AtomicSaveFile file(path);
+    if (!file.open() || !file.write(contentType + '\n') || !file.write(picture.bytes) || !file.commit())
         return;
     QFile stored(path);
     if (stored.open(QIODevice::Append))

@@ -196,15 +196,30 @@ private slots:
     }
 
     // Saves interrupted by the end of the process leave copies beside the settings and the
-    // offline copy; the next start removes them. The temporary feed files of failed cycles stay.
+    // offline copy, in the picture cache and among the temporary feed files; the next start
+    // removes them by their names, which only the reader makes. The user's own copies, those
+    // of earlier versions and the temporary feed files of failed cycles stay.
     void shouldRemoveCopiesOfInterruptedSavesAtStart()
     {
         QTemporaryDir dir;
         SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("tmp")));
-        const QStringList stale{QStringLiteral("Settings.ini.AbC123"), QStringLiteral("Offline_ZeltonReader.xml.x9Y8z7")};
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("pictures")));
+        const QString picture = QStringLiteral("pictures/9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08.picture");
         const QString failedFeed = QStringLiteral("tmp/000000042_2026_12_10_10_00_00_000.xml");
-        for (const QString &name : stale + QStringList{failedFeed}) {
+        const QStringList stale{QStringLiteral(".Settings.ini.zr-save-AbC123"),
+                                QStringLiteral(".Offline_ZeltonReader.xml.zr-save-x9Y8z7"),
+                                QStringLiteral("pictures/.9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08.picture.zr-save-Qw3rTy"),
+                                QStringLiteral("tmp/.000000043_2026_12_10_10_10_00_000.xml.zr-save-pL9kJh")};
+        const QStringList kept{failedFeed,
+                               picture,
+                               QStringLiteral("Settings.ini.backup"),
+                               QStringLiteral("Settings.ini.123456"),
+                               QStringLiteral("Settings.ini.AbC123"),
+                               QStringLiteral("Offline_ZeltonReader.xml.x9Y8z7"),
+                               picture + QStringLiteral(".Qw3rTy"),
+                               failedFeed + QStringLiteral(".pL9kJh")};
+        for (const QString &name : stale + kept) {
             QFile file(dir.filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("<?xml version=\"1.0\"");
@@ -214,7 +229,8 @@ private slots:
 
         for (const QString &name : stale)
             QVERIFY2(!QFile::exists(dir.filePath(name)), qPrintable(name));
-        QVERIFY(QFile::exists(dir.filePath(failedFeed)));
+        for (const QString &name : kept)
+            QVERIFY2(QFile::exists(dir.filePath(name)), qPrintable(name));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("Offline_ZeltonReader.xml"))));
     }
 

@@ -1,3 +1,4 @@
+#include "common/AtomicSave.h"
 #include "feed/FeedDownload.h"
 #include "feed/FeedFiles.h"
 #include "support/FileBytes.h"
@@ -62,6 +63,7 @@ private slots:
     void shouldSendRequestTextAsGiven_data();
     void shouldSendRequestTextAsGiven();
     void shouldKeepCallerResponsiveWhileWaiting();
+    void shouldWriteUnderACopyNameOfItsOwnWhileDownloading();
 
 private:
     // Only the target may be left in the folder: no partial or temporary file.
@@ -303,6 +305,31 @@ void TestFeedDownload::shouldKeepCallerResponsiveWhileWaiting()
 
     QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
     QVERIFY(timerFired);
+}
+
+void TestFeedDownload::shouldWriteUnderACopyNameOfItsOwnWhileDownloading()
+{
+    // The server answers only once the caller has looked at the folder, mid-download.
+    std::atomic<bool> looked = false;
+    QStringList during;
+    LocalHttpServer server([&](const QByteArray &) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (!looked && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::yield();
+        return answer(200, "<a/>");
+    });
+    QTimer::singleShot(0, this, [&] {
+        during = folderEntries();
+        looked = true;
+    });
+
+    QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QVERIFY(looked);
+    // A start-up after a kill at that moment would know the copy by its name, and only it.
+    QCOMPARE(during.size(), 1);
+    QVERIFY2(isSaveCopyName(during.first(), QStringLiteral("feed.xml")), qPrintable(during.first()));
+    QCOMPARE(folderEntries(), QStringList{QStringLiteral("feed.xml")});
+    QCOMPARE(fileBytes(m_target), QByteArray("<a/>"));
 }
 
 QTEST_GUILESS_MAIN(TestFeedDownload)

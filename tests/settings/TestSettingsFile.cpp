@@ -361,6 +361,12 @@ void TestSettingsFile::shouldChangeOnlyTheWrittenKey_data()
     QTest::newRow("byte order mark not written")
         << QByteArray("\xEF\xBB\xBF[ZELTON_INFO_READER]\nID=a\n") << SettingsKeys::Id << QStringLiteral("b")
         << QByteArray("[ZELTON_INFO_READER]\nID=b\n");
+    // The mark's bytes at the start of the first line stay text: dropped with the mark, they
+    // would become the mark, the first line a section and "ID=a" the key read.
+    QTest::newRow("byte order mark twice")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[ZELTON_INFO_READER]\nID=a\n") << SettingsKeys::Id
+        << QStringLiteral("b")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[ZELTON_INFO_READER]\nID=a\n[ZELTON_INFO_READER]\nID=b\n");
     QTest::newRow("empty file") << QByteArray("") << SettingsKeys::Id << QStringLiteral("a")
                                 << QByteArray("[ZELTON_INFO_READER]\nID=a\n");
 #ifndef Q_OS_WIN
@@ -478,20 +484,19 @@ void TestSettingsFile::shouldRemoveStaleCopiesOnly()
         file.write("[ZELTON_INFO_READER]\nID=half");
     };
 
-    // A copy named by Qt's own temporary file engine, as an interrupted atomic write leaves it.
-    QTemporaryFile leftover(settingsPath());
-    leftover.setAutoRemove(false);
-    QVERIFY(leftover.open());
-    leftover.close();
-    const QString leftoverName = QFileInfo(leftover.fileName()).fileName();
-    QVERIFY(leftoverName != QStringLiteral("Settings.ini"));
-    QVERIFY(leftoverName.startsWith(QStringLiteral("Settings.ini.")));
+    // A copy named as a save of the settings names it, as an interrupted save leaves it.
+    const QString leftover = saveCopyPath(settingsPath());
+    QCOMPARE(QFileInfo(leftover).absolutePath(), QFileInfo(settingsPath()).absolutePath());
+    const QString leftoverName = QFileInfo(leftover).fileName();
+    QVERIFY(leftoverName.startsWith(QStringLiteral(".Settings.ini.")));
+    touch(leftoverName);
 
-    touch(QStringLiteral("Settings.ini.AbC123"));
+    // Copies users make by hand, and those of earlier versions (maybe the user's too), stay.
     QStringList kept{QStringLiteral("Other.ini.AbC123"),  QStringLiteral("Settings.ini"),
+                     QStringLiteral("Settings.ini.AbC123"), QStringLiteral("Settings.ini.123456"),
                      QStringLiteral("Settings.ini.AbC12"), QStringLiteral("Settings.ini.AbC1234"),
                      QStringLiteral("Settings.ini.Ab-123"), QStringLiteral("Settings.ini.bak"),
-                     QStringLiteral("Settings.iniXAbC123")};
+                     QStringLiteral("Settings.iniXAbC123"), QStringLiteral(".Other.ini.zr-save-AbC123")};
     kept.sort();
     for (const QString &name : kept) {
         if (name != QStringLiteral("Settings.ini"))
@@ -501,14 +506,14 @@ void TestSettingsFile::shouldRemoveStaleCopiesOnly()
     QVERIFY(dir.mkpath(QStringLiteral("tmp")));
     touch(QStringLiteral("tmp/Settings.ini.QwErTy"));
     touch(QStringLiteral("tmp/000000042_2026_12_10_10_00_00_000.xml"));
-    QVERIFY(dir.mkdir(QStringLiteral("Settings.ini.Folder")));
+    QVERIFY(dir.mkdir(QStringLiteral(".Settings.ini.zr-save-Folder")));
 
-    QCOMPARE(removeStaleSaveCopies(settingsPath()), 2);
+    QCOMPARE(removeStaleSaveCopies(settingsPath()), 1);
 
     QStringList left = dir.entryList(QDir::Files | QDir::Hidden);
     left.sort();
     QCOMPARE(left, kept);
-    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("Settings.ini.Folder"))).isDir());
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral(".Settings.ini.zr-save-Folder"))).isDir());
     QCOMPARE(QDir(dir.filePath(QStringLiteral("tmp"))).entryList(QDir::Files).size(), 2);
     QCOMPARE(fileBytes(), QByteArray("[ZELTON_INFO_READER]\nID=demo\n"));
     QCOMPARE(removeStaleSaveCopies(settingsPath()), 0);
