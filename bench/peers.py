@@ -205,6 +205,20 @@ class Reader(Program):
         return [str(home / "reader" / "ZeltonReader"), "--feed-base-url", self.base + "reader/"]
 
 
+class ReaderWithoutGl(Reader):
+    """The same reader with no OpenGL anywhere: Qt Quick's software scene graph, no GL
+    integration of the xcb platform, the engine's GPU work off. Not a peer: it shows what
+    dropping OpenGL from the reader would change."""
+
+    name = "this reader, no GL"
+
+    def environment(self, home):
+        env = super().environment(home)
+        env.update(QT_XCB_GL_INTEGRATION="none", QT_QUICK_BACKEND="software",
+                   QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --disable-gpu-compositing")
+        return env
+
+
 class RssGuard(Program):
     name = "RSS Guard"
     template = None
@@ -416,7 +430,9 @@ def run_once(program, feeds, display, logs, label):
             feeds.ten_new = True
             figures["refresh-ten-new-cpu-s"], fetched_new = refresh(program, feeds, program_keys)
             ImageGrab.grab(xdisplay=display).save(logs / f"{label}-end.png")
-            figures["fetched"] = first_fetched and fetched_unchanged and fetched_new
+            # A program that ended, or a refresh that never asked for the feed, spoils the run.
+            figures["fetched"] = (first_fetched and fetched_unchanged and fetched_new
+                                  and program.process.poll() is None)
             return figures
     finally:
         program.stop()
@@ -424,7 +440,7 @@ def run_once(program, feeds, display, logs, label):
 
 
 def key_option(self):
-    return {"this reader": "reader_key", "RSS Guard": "rssguard_key", "Liferea": "liferea_key",
+    return {"this reader": "reader_key", "this reader, no GL": "reader_key", "RSS Guard": "rssguard_key", "Liferea": "liferea_key",
             "QuiteRSS": "quiterss_key"}[self.name]
 
 
@@ -463,6 +479,8 @@ def desktop(work):
 
 
 def main():
+    # Ended by a signal, the benchmark still ends the programs and the screen it started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--reader", required=True, help="the reader's executable")
     parser.add_argument("--feeds", required=True,
@@ -474,6 +492,8 @@ def main():
                         help="the server's port on 127.0.0.1; the RSS copies name their pictures under it")
     parser.add_argument("--only", nargs="*", help="names of the programs to run")
     parser.add_argument("--reader-key", default="F5")
+    parser.add_argument("--with-reader-without-gl", action="store_true",
+                        help="also measure the reader without OpenGL (not a peer)")
     parser.add_argument("--rssguard-key", default="ctrl+shift+U")
     parser.add_argument("--liferea-key", default="ctrl+u")
     parser.add_argument("--quiterss-key", default="ctrl+F5")
@@ -500,6 +520,8 @@ def measure(args, logs):
     base = f"http://127.0.0.1:{server.server_address[1]}/"
 
     programs = [Reader(args, base), RssGuard(args, base), Liferea(args, base)]
+    if args.with_reader_without_gl:
+        programs.insert(1, ReaderWithoutGl(args, base))
     if shutil.which("quiterss"):
         programs.append(QuiteRss(args, base))
     if args.only:
@@ -514,14 +536,19 @@ def measure(args, logs):
             print(label, " ".join(f"{k}={v:.3f}" if isinstance(v, float) else f"{k}={v}"
                                   for k, v in figures.items()), flush=True)
 
-    medians = {name: {key: statistics.median(run[key] for run in runs) for key in GOALS}
-               for name, runs in results.items()}
+    spoiled = {name: sum(not run["fetched"] for run in runs) for name, runs in results.items()}
+    medians = {name: {key: statistics.median(run[key] for run in runs if run["fetched"]) for key in GOALS}
+               for name, runs in results.items() if len(runs) > spoiled[name]}
+    for name, count in spoiled.items():
+        if count:
+            print(f"{name}: {count} spoiled runs left out")
     print("\nmedians over the rounds:")
     print("| program | " + " | ".join(GOALS) + " |")
     print("|---|" + "---|" * len(GOALS))
     for name, figures in medians.items():
         print(f"| {name} | " + " | ".join(f"{figures[key]:.2f}" for key in GOALS) + " |")
     reader = medians.pop("this reader", None)
+    medians.pop("this reader, no GL", None)
     if reader is None or not medians:
         return 0
     print()
