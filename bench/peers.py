@@ -329,7 +329,8 @@ def same(a, b):
 
 
 def start_to_content(display, blank, started, shots_folder, label):
-    """Seconds from `started` until the screen, first changed from `blank`, settled."""
+    """Seconds from `started` until the screen, first changed from `blank`, settled, and
+    until it first changed."""
     frames = []  # (seconds since start, image)
     settled_since = None
     while time.monotonic() - started < START_BOUND_S:
@@ -353,7 +354,9 @@ def start_to_content(display, blank, started, shots_folder, label):
     while first > 0 and same(frames[first - 1][1], final):
         first -= 1
     ImageGrab.grab(xdisplay=display).save(shots_folder / f"{label}-settled.png")
-    return frames[first][0] if frames else START_BOUND_S
+    if not frames:
+        return START_BOUND_S, START_BOUND_S
+    return frames[first][0], frames[0][0]
 
 
 def idle(root, quiet_cpu=0.02, window=1.0, bound=60.0):
@@ -418,8 +421,9 @@ def run_once(program, feeds, display, logs, label):
             blank = grab(display)
             started = time.monotonic()
             program.start(home, log)
-            start_s = start_to_content(display, blank, started, logs, label)
-            figures = {"start-s": start_s}
+            start_s, first_drawn_s = start_to_content(display, blank, started, logs, label)
+            # The first grab that differs from the empty screen: the window's first frame.
+            figures = {"start-s": start_s, "first-frame-s": first_drawn_s}
             # The first refresh fetches what the program has not read at start; then the
             # program holds the 1,000 items and is measured idle.
             program_keys = getattr(program.args, program.key_option())
