@@ -148,7 +148,8 @@ def smaps_kib(pid, key):
 
 class Program:
     name = ""
-    refresh_key = "F5"
+    # The command-line option that holds the program's refresh keys.
+    key_option = "reader_key"
 
     def __init__(self, args, base):
         self.args = args
@@ -221,10 +222,8 @@ class ReaderWithoutGl(Reader):
 
 class RssGuard(Program):
     name = "RSS Guard"
+    key_option = "rssguard_key"
     template = None
-
-    def refresh_keys(self):
-        return self.args.rssguard_key
 
     def prepare(self, home):
         # The database of a first start, with the one standard account it offers and the
@@ -269,7 +268,7 @@ class RssGuard(Program):
 
 class Liferea(Program):
     name = "Liferea"
-    refresh_key = "ctrl+u"
+    key_option = "liferea_key"
 
     def prepare(self, home):
         folder = home / ".config/liferea"
@@ -286,7 +285,7 @@ class Liferea(Program):
 
 class QuiteRss(Program):
     name = "QuiteRSS"
-    refresh_key = "ctrl+F5"
+    key_option = "quiterss_key"
     template = None
 
     def prepare(self, home):
@@ -426,7 +425,7 @@ def run_once(program, feeds, display, logs, label):
             figures = {"start-s": start_s, "first-frame-s": first_drawn_s}
             # The first refresh fetches what the program has not read at start; then the
             # program holds the 1,000 items and is measured idle.
-            program_keys = getattr(program.args, program.key_option())
+            program_keys = getattr(program.args, program.key_option)
             first_cpu, first_fetched = refresh(program, feeds, program_keys)
             idle(program.process.pid)
             figures["pss-MiB"], figures["rss-MiB"], figures["processes"] = memory(program.process.pid)
@@ -441,14 +440,6 @@ def run_once(program, feeds, display, logs, label):
     finally:
         program.stop()
         shutil.rmtree(home, ignore_errors=True)
-
-
-def key_option(self):
-    return {"this reader": "reader_key", "this reader, no GL": "reader_key", "RSS Guard": "rssguard_key", "Liferea": "liferea_key",
-            "QuiteRSS": "quiterss_key"}[self.name]
-
-
-Program.key_option = key_option
 
 
 OPENBOX_RC = """<?xml version="1.0" encoding="UTF-8"?>
