@@ -7,6 +7,9 @@
 // its own whose URL scheme handler replies the same bytes as "text/html;charset=utf-8";
 // one sample is load() of a fresh address of that scheme ("bench-bare://page/N") until its
 // load finished. The two sides alternate.
+//
+// The server answers as a real one does: the feed, and each picture the cards name with the
+// demo picture of that name (200, image/png), for both sides alike.
 #include "ReloadBench.h"
 #include "support/PlainPageHandler.h"
 
@@ -32,6 +35,8 @@ struct Side
     // Loads that found a renderer process other than the one before.
     int rendererChanges = 0;
     qint64 lastPid = 0;
+    // Picture requests that reached the server during the measured loads.
+    int pictureRequests = 0;
     void noteRenderer(qint64 pid)
     {
         if (lastPid != 0 && pid != lastPid)
@@ -56,15 +61,18 @@ int main(int argc, char *argv[])
 
     QStringList feeds;
     int samples = 11;
+    QString pictureFolder = QStringLiteral(ZR_DEMO_PICTURES);
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--samples") && i + 1 < args.size())
             samples = qMax(1, args.at(++i).toInt());
+        else if (args.at(i) == QLatin1String("--pictures") && i + 1 < args.size())
+            pictureFolder = args.at(++i);
         else
             feeds << args.at(i);
     }
     if (feeds.isEmpty()) {
-        out << "usage: bench-reload [--samples N] FEED.xml...\n"
+        out << "usage: bench-reload [--samples N] [--pictures FOLDER] FEED.xml...\n"
                "  e.g. python3 bench/make-big-feed.py feed-100.xml --items 100 (and 1000)\n";
         return 2;
     }
@@ -73,6 +81,13 @@ int main(int argc, char *argv[])
            "(text/html;charset=utf-8, fresh bench-bare://page/N each load), alternating, "
         << samples << " samples each after 2 warm-ups; view " << bench::ViewSize.width() << "x"
         << bench::ViewSize.height() << "\n";
+    const bench::Pictures pictures = bench::picturesIn(pictureFolder);
+    if (pictures.isEmpty()) {
+        out << "no pictures in " << pictureFolder << "\n";
+        return 2;
+    }
+    out << "the server answers the feed and " << pictures.size() << " pictures of " << pictureFolder
+        << " (200, image/png), anything else with 404\n";
     out.flush();
 
     QStringList results;
@@ -82,7 +97,18 @@ int main(int argc, char *argv[])
             out << "cannot read " << path << "\n";
             return 2;
         }
-        const auto server = bench::feedServer(*feed);
+        const auto server = bench::feedServer(*feed, pictures);
+        // Requests that reached the server since the last call, and how many of them were
+        // not for the feed.
+        qsizetype requestsSeen = 0;
+        const auto newPictureRequests = [&server, &requestsSeen] {
+            const QList<QByteArray> lines = server->requestLines();
+            int count = 0;
+            for (qsizetype i = requestsSeen; i < lines.size(); ++i)
+                count += lines.at(i).contains("/xml.php?") ? 0 : 1;
+            requestsSeen = lines.size();
+            return count;
+        };
         QTemporaryDir folder;
         const auto window = bench::shownReader(folder, server->baseUrl());
         bench::LoadWatch readerLoads(window->view()->page());
@@ -106,6 +132,7 @@ int main(int argc, char *argv[])
         Side plain;
         bool failed = false;
         QElapsedTimer clock;
+        newPictureRequests();  // the start-up's
         for (int i = -2; i < samples && !failed; ++i) {
             const int readerSeen = readerLoads.finished();
             clock.start();
@@ -113,6 +140,7 @@ int main(int argc, char *argv[])
             failed |= !readerLoads.waitBeyond(readerSeen);
             const double readerMs = clock.nsecsElapsed() / 1e6;
             reader.noteRenderer(window->view()->page()->renderProcessPid());
+            const int readerPictures = newPictureRequests();
 
             const int bareSeen = bareLoads.finished();
             clock.start();
@@ -120,12 +148,15 @@ int main(int argc, char *argv[])
             failed |= !bareLoads.waitBeyond(bareSeen);
             const double bareMs = clock.nsecsElapsed() / 1e6;
             plain.noteRenderer(barePage->renderProcessPid());
+            const int barePictures = newPictureRequests();
             if (i == -1) {
                 reader.renderersBefore = plain.renderersBefore = bench::rendererProcesses();
             }
             if (i >= 0) {
                 reader.ms << readerMs;
                 plain.ms << bareMs;
+                reader.pictureRequests += readerPictures;
+                plain.pictureRequests += barePictures;
             }
         }
         if (failed) {
@@ -140,7 +171,9 @@ int main(int argc, char *argv[])
             << bareHandler.page.size() / 1024 << " KiB): reader median " << QString::number(readerMedian, 'f', 1)
             << " ms, bare median " << QString::number(bareMedian, 'f', 1) << " ms\n  renderer processes: " << reader.renderersBefore << " after warm-up, "
             << bench::rendererProcesses() << " at the end; loads in a new renderer: reader "
-            << reader.rendererChanges << ", bare " << plain.rendererChanges << " of " << samples + 2 << "\n";
+            << reader.rendererChanges << ", bare " << plain.rendererChanges << " of " << samples + 2
+            << "\n  picture requests served per load: reader " << double(reader.pictureRequests) / samples << ", bare "
+            << double(plain.pictureRequests) / samples << "\n";
         const auto listed = [](QList<double> values) {
             std::sort(values.begin(), values.end());
             QStringList texts;

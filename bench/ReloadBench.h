@@ -63,17 +63,40 @@ inline QByteArray withLastItemChanged(const QByteArray &feed)
     return changed;
 }
 
-// The feed for every feed request, every other one changed (withLastItemChanged); the pictures
-// are not there, so each gets a quick 404.
-inline std::unique_ptr<LocalHttpServer> feedServer(const QByteArray &feed)
+// The pictures of a folder by file name ("vystava.png"), read once.
+using Pictures = QHash<QByteArray, QByteArray>;
+inline Pictures picturesIn(const QString &folder)
+{
+    Pictures pictures;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral("*.png")}, QDir::Files)) {
+        if (const auto bytes = readFeed(dir.filePath(name)))
+            pictures.insert(name.toUtf8(), *bytes);
+    }
+    return pictures;
+}
+
+// The feed for every feed request, every other one changed (withLastItemChanged). A picture
+// the server has (by the last part of its path) is answered with its bytes as a real server
+// does, every other request with a 404; without `pictures` every picture request gets a quick 404.
+inline std::unique_ptr<LocalHttpServer> feedServer(const QByteArray &feed, const Pictures &pictures = {})
 {
     auto served = std::make_shared<std::atomic<int>>(0);
-    return std::make_unique<LocalHttpServer>([feed, changed = withLastItemChanged(feed), served](const QByteArray &requestLine) {
+    return std::make_unique<LocalHttpServer>([feed, changed = withLastItemChanged(feed), pictures,
+                                              served](const QByteArray &requestLine) {
         LocalHttpServer::Response response;
-        if (requestLine.contains("/xml.php?"))
+        // "GET /reader/obrazky/vystava.png HTTP/1.1"
+        const QList<QByteArray> parts = requestLine.split(' ');
+        const QByteArray path = parts.value(1);
+        const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+        if (requestLine.contains("/xml.php?")) {
             response.body = ++*served % 2 ? feed : changed;
-        else
+        } else if (const auto picture = pictures.constFind(name); picture != pictures.cend()) {
+            response.contentType = "image/png";
+            response.body = *picture;
+        } else {
             response.status = 404;
+        }
         return response;
     });
 }

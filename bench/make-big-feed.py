@@ -12,8 +12,10 @@ file and measurements stay comparable.
 
 import argparse
 import datetime
+import email.utils
 import random
 import sys
+from xml.sax.saxutils import escape
 
 GROUPS = [
     "Kultura", "Sport", "Vzdělávání", "Pro děti", "Senioři", "Hudba", "Divadlo", "Výstavy",
@@ -84,7 +86,8 @@ def element(name, value, cdata=False):
     return f"<{name}>{value}</{name}>"
 
 
-def item_xml(rng, number, group_count):
+def item_fields(rng, number, group_count):
+    """The item's title, date, picture and children, in the feed's order."""
     group_index = rng.randrange(group_count)
     group = GROUPS[group_index]
     card, text_colour = CARD_COLOURS[group_index % len(CARD_COLOURS)]
@@ -100,22 +103,46 @@ def item_xml(rng, number, group_count):
         padding = rng.randrange(5, 11)
     title = f"{rng.choice(KINDS)} {rng.choice(TOPICS)} č. {number}"
     children = [
-        element("ZELTON_FIRMA", "Komunitní centrum Lipová"),
-        element("ZELTON_BACKGROUNG", "E8EEF4"),
-        element("ZELTON_BARVA_BARVA", card),
-        element("ZELTON_BARVA_BARVATEXT", text_colour),
-        element("ZELTON_SKUPINA_POPIS", group),
-        element("ZELTON_OBRAZEK_PADDING", padding),
-        element("ZELTON_OBRAZEK_SIZE_X", width),
-        element("ZELTON_OBRAZEK_SIZE_Y", height),
-        element("ZELTON_DATE", start.isoformat()),
-        element("ZELTON_TIME", start_time),
-        element("ZELTON_DATE_DO", end_date),
-        element("ZELTON_TIME_DO", end_time),
-        element("ZELTON_OBRAZEK", picture),
-        element("ZELTON_TEXT", card_text(rng, title), cdata=True),
+        ("ZELTON_FIRMA", "Komunitní centrum Lipová"),
+        ("ZELTON_BACKGROUNG", "E8EEF4"),
+        ("ZELTON_BARVA_BARVA", card),
+        ("ZELTON_BARVA_BARVATEXT", text_colour),
+        ("ZELTON_SKUPINA_POPIS", group),
+        ("ZELTON_OBRAZEK_PADDING", padding),
+        ("ZELTON_OBRAZEK_SIZE_X", width),
+        ("ZELTON_OBRAZEK_SIZE_Y", height),
+        ("ZELTON_DATE", start.isoformat()),
+        ("ZELTON_TIME", start_time),
+        ("ZELTON_DATE_DO", end_date),
+        ("ZELTON_TIME_DO", end_time),
+        ("ZELTON_OBRAZEK", picture),
+        ("ZELTON_TEXT", card_text(rng, title)),
     ]
+    return {"title": title, "group": group, "date": start, "picture": picture, "children": children}
+
+
+def item_xml(fields):
+    children = [element(name, value) for name, value in fields["children"][:-1]]
+    name, text = fields["children"][-1]
+    children.append(element(name, text, cdata=True))
     return "  <zelton_information>\n    " + "\n    ".join(children) + "\n  </zelton_information>\n"
+
+
+def rss_item(fields, number, base_url):
+    """The same item as RSS 2.0: its title, its card text (with its picture) as the description."""
+    text = fields["children"][-1][1]
+    if fields["picture"]:
+        text = f'<img src="{base_url}{fields["picture"]}"> ' + text
+    day = fields["date"]
+    pub_date = datetime.datetime(day.year, day.month, day.day, 12, tzinfo=datetime.timezone.utc)
+    return ("    <item>\n"
+            f"      <title>{escape(fields['title'])}</title>\n"
+            f"      <link>{base_url}item/{number}</link>\n"
+            f'      <guid isPermaLink="false">zelton-item-{number}</guid>\n'
+            f"      <category>{escape(fields['group'])}</category>\n"
+            f"      <pubDate>{email.utils.format_datetime(pub_date)}</pubDate>\n"
+            f"      <description><![CDATA[{text}]]></description>\n"
+            "    </item>\n")
 
 
 ORGANIZATION_XML = (
@@ -145,6 +172,10 @@ def main():
     parser.add_argument("--groups", type=int, default=len(GROUPS),
                         help=f"number of groups used, 1 to {len(GROUPS)} (default {len(GROUPS)})")
     parser.add_argument("--seed", type=int, default=1, help="random seed (default 1)")
+    parser.add_argument("--rss", metavar="PATH",
+                        help="also write the same items as an RSS 2.0 feed, newest item first")
+    parser.add_argument("--base-url", default="http://127.0.0.1:8080/reader/",
+                        help="where the RSS copy's pictures and links point (default %(default)s)")
     args = parser.parse_args()
     if args.items < 1:
         parser.error("--items must be at least 1: a feed without items is refused")
@@ -152,12 +183,22 @@ def main():
         parser.error(f"--groups must be between 1 and {len(GROUPS)}")
 
     rng = random.Random(args.seed)
+    items = [item_fields(rng, number, args.groups) for number in range(1, args.items + 1)]
     with open(args.output, "w", encoding="utf-8", newline="\n") as out:
         out.write('<?xml version="1.0" encoding="UTF-8"?>\n<zelton_reader>\n')
-        for number in range(1, args.items + 1):
-            out.write(item_xml(rng, number, args.groups))
+        for fields in items:
+            out.write(item_xml(fields))
         out.write(ORGANIZATION_XML)
         out.write("</zelton_reader>\n")
+    if args.rss:
+        with open(args.rss, "w", encoding="utf-8", newline="\n") as out:
+            out.write('<?xml version="1.0" encoding="UTF-8"?>\n<rss version="2.0">\n  <channel>\n'
+                      "    <title>Komunitní centrum Lipová</title>\n"
+                      f"    <link>{escape(args.base_url)}</link>\n"
+                      "    <description>Novinky komunitního centra</description>\n")
+            for number in range(len(items), 0, -1):
+                out.write(rss_item(items[number - 1], number, args.base_url))
+            out.write("  </channel>\n</rss>\n")
     return 0
 
 
