@@ -1,12 +1,14 @@
 #include "app/FindBar.h"
 
 #include "common/Texts.h"
+#include "view/PageHints.h"
 
 #include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QToolButton>
 #include <QWebEngineFindTextResult>
 #include <QWebEngineView>
@@ -81,6 +83,14 @@ QList<QWidget *> FindBar::controlsInTabOrder() const
     return {m_field, m_previous, m_next, m_close};
 }
 
+void FindBar::joinTabOrder(QWidget *previous, QWidget *next)
+{
+    for (QWidget *control : controlsInTabOrder() << next) {
+        setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
 void FindBar::open()
 {
     show();
@@ -93,6 +103,7 @@ void FindBar::dismiss()
     hide();
     m_status->clear();
     m_view->page()->findText(QString());
+    liftPageHints(*m_view->page(), false);
     m_view->setFocus(Qt::ShortcutFocusReason);
 }
 
@@ -106,7 +117,11 @@ void FindBar::find(bool backward)
         m_view->page()->findText(QString());
         return;
     }
-    m_view->page()->findText(m_field->text(), backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags());
+    // Every card is laid out before the search starts, on a page loaded since the bar opened too.
+    liftPageHints(*m_view->page(), true, [bar = QPointer<FindBar>(this), backward] {
+        if (bar && !bar->m_field->text().isEmpty())
+            bar->m_view->page()->findText(bar->m_field->text(), backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags());
+    });
 }
 
 void FindBar::showResult(const QWebEngineFindTextResult &result)

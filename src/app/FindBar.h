@@ -24,6 +24,8 @@ public:
     QToolButton *previousButton() const { return m_previous; }
     // The bar's controls in the order Tab visits them.
     QList<QWidget *> controlsInTabOrder() const;
+    // Puts the bar's controls in the tab order after `previous` and before `next`.
+    void joinTabOrder(QWidget *previous, QWidget *next);
 
     // Shows the bar with the focus in its field, the last text selected.
     void open();

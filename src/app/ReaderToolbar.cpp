@@ -3,6 +3,7 @@
 #include "app/ToolbarButton.h"
 #include "app/ToolbarGlyphs.h"
 #include "common/Texts.h"
+#include "feed/CycleOutcome.h"
 #include "render/GroupFilter.h"
 #include "settings/SettingsKeys.h"
 
@@ -223,4 +224,13 @@ void ReaderToolbar::selectStoredEntries(int fontSizeIndex, int styleIndex)
 {
     selectIndexIfInside(m_fontSizeList, fontSizeIndex);
     selectIndexIfInside(m_styleList, styleIndex);
+}
+
+void ReaderToolbar::readChoices(ReaderChoices &choices) const
+{
+    choices.fontSizeIndex = m_fontSizeList->currentIndex();
+    choices.fontSizeText = m_fontSizeList->currentText();
+    choices.style = m_styleList->currentIndex();
+    choices.groupIndex = m_groupList->currentIndex();
+    choices.groupText = m_groupList->currentText();
 }

@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class ToolbarButton;
 struct GroupFilterState;
+struct ReaderChoices;
 enum class ToolbarGlyph;
 
 // The window's toolbar: four picture buttons and three lists where they were designed, the
@@ -47,6 +48,8 @@ public:
     void showGroups(const GroupFilterState &groups);
     // Selects the stored entries; an index outside a list leaves it without a selection.
     void selectStoredEntries(int fontSizeIndex, int styleIndex);
+    // Puts what the lists show into `choices`: the font size, the style and the group.
+    void readChoices(ReaderChoices &choices) const;
 
 signals:
     // The user chose an entry: with the mouse, the list's keys, or the text size keys.

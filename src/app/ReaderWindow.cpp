@@ -20,8 +20,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -65,12 +63,7 @@ void ReaderWindow::buildDesign()
     // The find bar stands between the toolbar and the page and is visited between them.
     m_findBar = new FindBar(m_view, this);
     layout->insertWidget(1, m_findBar);
-    QWidget *previous = m_toolbar->controlsInTabOrder().constLast();
-    const QList<QWidget *> followers = m_findBar->controlsInTabOrder() << m_view;
-    for (QWidget *next : followers) {
-        setTabOrder(previous, next);
-        previous = next;
-    }
+    m_findBar->joinTabOrder(m_toolbar->controlsInTabOrder().constLast(), m_view);
 
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setObjectName(QStringLiteral("Timer1"));
@@ -129,7 +122,7 @@ void ReaderWindow::FormCreate()
             m_settings.WriteString(SettingsKeys::Id, m_state.organizationId);
         }
 
-        applyStoredGeometry();
+        new OuterGeometryKeeper(this, openingOuterRectOnScreens(storedOuterRect(m_settings)));
 
         m_toolbar->showGroups(InitGroupFilter(m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)));
         m_toolbar->selectStoredEntries(m_settings.ReadInteger(SettingsKeys::FontSize, SettingsKeys::DefaultFontSize),
@@ -138,22 +131,6 @@ void ReaderWindow::FormCreate()
         m_state.viewMode = QStringLiteral("S");
         NactiXML();
     });
-}
-
-void ReaderWindow::applyStoredGeometry()
-{
-    // The stored values are the outer rectangle, frame included.
-    const OuterRect stored{m_settings.ReadInteger(SettingsKeys::Left, SettingsKeys::DefaultLeft),
-                           m_settings.ReadInteger(SettingsKeys::Top, SettingsKeys::DefaultTop),
-                           m_settings.ReadInteger(SettingsKeys::Width, SettingsKeys::DefaultWidth),
-                           m_settings.ReadInteger(SettingsKeys::Height, SettingsKeys::DefaultHeight)};
-    QRect workArea;
-    QRect desktop;
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        workArea = screen->availableGeometry();
-    for (const QScreen *screen : QGuiApplication::screens())
-        desktop |= screen->geometry();
-    new OuterGeometryKeeper(this, openingOuterRect(stored, workArea, desktop));
 }
 
 void ReaderWindow::FormActivate()
@@ -220,11 +197,7 @@ ReaderChoices ReaderWindow::currentChoices() const
     ReaderChoices choices;
     choices.organizationId = m_state.organizationId;
     choices.version = Texts::Version;
-    choices.fontSizeIndex = m_toolbar->fontSizeList()->currentIndex();
-    choices.fontSizeText = m_toolbar->fontSizeList()->currentText();
-    choices.style = m_toolbar->styleList()->currentIndex();
-    choices.groupIndex = m_toolbar->groupList()->currentIndex();
-    choices.groupText = m_toolbar->groupList()->currentText();
+    m_toolbar->readChoices(choices);
     choices.viewMode = m_state.viewMode;
     // Until the window was first shown the stored group is the one to keep.
     choices.restoredGroup = m_state.firstLoad ? m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)
@@ -272,10 +245,7 @@ void ReaderWindow::Image7Click()
 
 // RefreshHost
 
-void ReaderWindow::setToolbarEnabled(bool enabled)
-{
-    m_toolbar->setLocked(!enabled);
-}
+void ReaderWindow::setToolbarEnabled(bool enabled) { m_toolbar->setLocked(!enabled); }
 
 void ReaderWindow::showLook(const WindowLook &look)
 {

@@ -59,7 +59,6 @@ private:
     void FormCreate();
     void FormActivate();
     void FormClose();
-    void applyStoredGeometry();
     void NactiXML();
     ReaderChoices currentChoices() const;
     void storeChoices(const ReaderChoices &choices);
