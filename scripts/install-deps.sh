@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream iproute2
   openssl  # the tests make their TLS certificates with it
+  dbus-daemon  # the screen reader test runs a session bus of its own
 )
 
 missing=()
