@@ -85,7 +85,8 @@ QList<QWidget *> FindBar::controlsInTabOrder() const
 
 void FindBar::joinTabOrder(QWidget *previous, QWidget *next)
 {
-    for (QWidget *control : controlsInTabOrder() << next) {
+    const QList<QWidget *> followers = controlsInTabOrder() << next;
+    for (QWidget *control : followers) {
         setTabOrder(previous, control);
         previous = control;
     }
