@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream lintian man-db iproute2
   openssl  # the tests make their TLS certificates with it
-  dbus-daemon  # the notification tests run a session bus of their own
+  dbus-daemon  # the notification and screen reader tests run a session bus of their own
 )
 
 missing=()

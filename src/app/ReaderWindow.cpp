@@ -2,9 +2,10 @@
 
 #include "app/ErrorBox.h"
 #include "app/IdPrompt.h"
+#include "app/FindBar.h"
 #include "app/NewsWatch.h"
+#include "app/ReaderToolbar.h"
 #include "app/ToolbarGlyphs.h"
-#include "app/ToolbarPicture.h"
 #include "app/WindowGeometry.h"
 #include "common/AtomicSave.h"
 #include "common/LargeBuffers.h"
@@ -20,43 +21,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QLabel>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int RefreshIntervalMs = 600'000;
-constexpr int ToolbarHeight = 41;
-constexpr int ListFontPoints = 14;
 constexpr qint64 PumpIntervalMs = 10;
-
-QStringList fontSizeEntries()
-{
-    QStringList sizes;
-    for (int size = 8; size <= 40; ++size) {
-        if (size != 21)  // the list has never offered 21
-            sizes << QString::number(size);
-    }
-    return sizes;
-}
-
-QComboBox *makeList(QWidget *parent, const char *name, const QRect &geometry)
-{
-    auto *list = new QComboBox(parent);
-    list->setObjectName(QLatin1String(name));
-    list->setEditable(false);
-    list->setGeometry(geometry);
-    return list;
-}
-
-// An index outside the list leaves it without a selection, as the stored value asks.
-void selectStoredIndex(QComboBox *list, int index)
-{
-    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-}
 
 } // namespace
 
@@ -88,58 +59,17 @@ void ReaderWindow::buildDesign()
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    buildToolbar(layout);
+    m_toolbar = new ReaderToolbar(this);
+    layout->addWidget(m_toolbar);
     buildViewPanel(layout);
-
-    setTabOrder(m_groupList, m_fontSizeList);
-    setTabOrder(m_fontSizeList, m_styleList);
-    setTabOrder(m_styleList, m_view);
+    // The find bar stands between the toolbar and the page and is visited between them.
+    m_findBar = new FindBar(m_view, this);
+    layout->insertWidget(1, m_findBar);
+    m_findBar->joinTabOrder(m_toolbar->controlsInTabOrder().constLast(), m_view);
 
     m_refreshTimer = new QTimer(this);
     m_refreshTimer->setObjectName(QStringLiteral("Timer1"));
     buildCommands();
-}
-
-void ReaderWindow::buildToolbar(QVBoxLayout *layout)
-{
-    // The toolbar keeps its controls where they were designed, whatever the window's width.
-    m_toolbar = new QWidget(this);
-    m_toolbar->setObjectName(QStringLiteral("Panel1"));
-    m_toolbar->setFixedHeight(ToolbarHeight);
-    m_toolbar->setAutoFillBackground(true);
-    layout->addWidget(m_toolbar);
-
-    m_reloadPicture = addPicture(ToolbarGlyph::Reload, Texts::HintReload, "Image1", 8);
-    m_enterIdPicture = addPicture(ToolbarGlyph::EnterId, Texts::HintEnterId, "Image7", 41);
-
-    m_groupList = makeList(m_toolbar, "ComboBox2", QRect(75, 4, 124, 31));
-    m_fontSizeList = makeList(m_toolbar, "ComboBox3", QRect(204, 4, 50, 31));
-    m_fontSizeList->addItems(fontSizeEntries());
-
-    m_versionLabel = new QLabel(Texts::Version, m_toolbar);
-    m_versionLabel->setObjectName(QStringLiteral("Label1"));
-    m_versionLabel->setGeometry(217, 28, 24, 13);
-    QFont versionFont(QStringLiteral("Tahoma"), 8);
-    versionFont.setBold(true);
-    m_versionLabel->setFont(versionFont);
-    QPalette versionPalette = m_versionLabel->palette();
-    versionPalette.setColor(QPalette::WindowText, Qt::red);
-    m_versionLabel->setPalette(versionPalette);
-
-    m_styleList = makeList(m_toolbar, "ComboBox1", QRect(259, 4, 112, 31));
-    m_styleList->addItems({Texts::StyleRounded, Texts::StyleSquare, Texts::StyleShadow, Texts::StyleFullWidth});
-    m_styleList->setCurrentIndex(0);
-
-    m_informationPicture = addPicture(ToolbarGlyph::Information, Texts::HintInformation, "Image2", 377);
-    m_contactsPicture = addPicture(ToolbarGlyph::Contacts, Texts::HintContacts, "Image3", 411);
-}
-
-ToolbarPicture *ReaderWindow::addPicture(ToolbarGlyph glyph, const QString &hint, const char *name, int left)
-{
-    auto *picture = new ToolbarPicture(toolbarGlyph(glyph, devicePixelRatioF()), hint, m_toolbar);
-    picture->setObjectName(QLatin1String(name));
-    picture->setGeometry(left, 5, 28, 28);
-    return picture;
 }
 
 void ReaderWindow::buildViewPanel(QVBoxLayout *layout)
@@ -157,24 +87,16 @@ void ReaderWindow::buildViewPanel(QVBoxLayout *layout)
 
 void ReaderWindow::buildCommands()
 {
-    const auto addCommand = [this](ToolbarPicture *picture, void (ReaderWindow::*handler)()) {
-        auto *action = new QAction(picture->toolTip(), this);
-        addAction(action);
-        connect(action, &QAction::triggered, this, handler);
-        connect(picture, &ToolbarPicture::clicked, action, &QAction::trigger);
-        return action;
-    };
-    m_reloadAction = addCommand(m_reloadPicture, &ReaderWindow::Image1Click);
-    m_enterIdAction = addCommand(m_enterIdPicture, &ReaderWindow::Image7Click);
-    m_informationAction = addCommand(m_informationPicture, &ReaderWindow::Image2Click);
-    m_contactsAction = addCommand(m_contactsPicture, &ReaderWindow::Image3Click);
-    // The key every reader knows for "load again"; like the picture, it waits for the toolbar.
-    m_reloadAction->setShortcut(QKeySequence::Refresh);
-
-    // The lists react to the user's choice only, never to a selection made from code.
-    connect(m_styleList, &QComboBox::activated, this, &ReaderWindow::ComboBox1Change);
-    connect(m_groupList, &QComboBox::activated, this, &ReaderWindow::ComboBox2Change);
-    connect(m_fontSizeList, &QComboBox::activated, this, &ReaderWindow::ComboBox3Change);
+    // The window holds the commands, so their keys work wherever its focus is.
+    addActions(m_toolbar->commands());
+    connect(m_toolbar->reloadAction(), &QAction::triggered, this, &ReaderWindow::Image1Click);
+    connect(m_toolbar->enterIdAction(), &QAction::triggered, this, &ReaderWindow::Image7Click);
+    connect(m_toolbar->informationAction(), &QAction::triggered, this, &ReaderWindow::Image2Click);
+    connect(m_toolbar->contactsAction(), &QAction::triggered, this, &ReaderWindow::Image3Click);
+    connect(m_toolbar->findAction(), &QAction::triggered, m_findBar, &FindBar::open);
+    connect(m_toolbar, &ReaderToolbar::styleChosen, this, &ReaderWindow::ComboBox1Change);
+    connect(m_toolbar, &ReaderToolbar::groupChosen, this, &ReaderWindow::ComboBox2Change);
+    connect(m_toolbar, &ReaderToolbar::fontSizeChosen, this, &ReaderWindow::ComboBox3Change);
     connect(m_refreshTimer, &QTimer::timeout, this, &ReaderWindow::Timer1Timer);
 }
 
@@ -183,14 +105,8 @@ void ReaderWindow::FormCreate()
     if (!EnsureWorkFolder(m_config.paths))
         showMessage(Texts::WorkFolderFailed);
 
-    QFont listFont(QStringLiteral("Tahoma"));
-    listFont.setPointSize(ListFontPoints);
-    for (QComboBox *list : {m_styleList, m_groupList, m_fontSizeList})
-        list->setFont(listFont);
-
     m_refreshTimer->stop();
     m_refreshTimer->setInterval(RefreshIntervalMs);
-    m_versionLabel->hide();
     m_state.firstLoad = true;
 
     // Without the browser emulation value the reader still works: say so and go on.
@@ -211,31 +127,15 @@ void ReaderWindow::FormCreate()
             m_settings.WriteString(SettingsKeys::Id, m_state.organizationId);
         }
 
-        applyStoredGeometry();
+        new OuterGeometryKeeper(this, openingOuterRectOnScreens(storedOuterRect(m_settings)));
 
-        showGroupList(InitGroupFilter(m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)));
-        selectStoredIndex(m_fontSizeList, m_settings.ReadInteger(SettingsKeys::FontSize, SettingsKeys::DefaultFontSize));
-        selectStoredIndex(m_styleList, m_settings.ReadInteger(SettingsKeys::Style, SettingsKeys::DefaultStyle));
+        m_toolbar->showGroups(InitGroupFilter(m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)));
+        m_toolbar->selectStoredEntries(m_settings.ReadInteger(SettingsKeys::FontSize, SettingsKeys::DefaultFontSize),
+                                       m_settings.ReadInteger(SettingsKeys::Style, SettingsKeys::DefaultStyle));
 
         m_state.viewMode = QStringLiteral("S");
         NactiXML();
     });
-}
-
-void ReaderWindow::applyStoredGeometry()
-{
-    // The stored values are the outer rectangle, frame included.
-    const OuterRect stored{m_settings.ReadInteger(SettingsKeys::Left, SettingsKeys::DefaultLeft),
-                           m_settings.ReadInteger(SettingsKeys::Top, SettingsKeys::DefaultTop),
-                           m_settings.ReadInteger(SettingsKeys::Width, SettingsKeys::DefaultWidth),
-                           m_settings.ReadInteger(SettingsKeys::Height, SettingsKeys::DefaultHeight)};
-    QRect workArea;
-    QRect desktop;
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        workArea = screen->availableGeometry();
-    for (const QScreen *screen : QGuiApplication::screens())
-        desktop |= screen->geometry();
-    new OuterGeometryKeeper(this, openingOuterRect(stored, workArea, desktop));
 }
 
 void ReaderWindow::FormActivate()
@@ -304,11 +204,7 @@ ReaderChoices ReaderWindow::currentChoices() const
     ReaderChoices choices;
     choices.organizationId = m_state.organizationId;
     choices.version = Texts::Version;
-    choices.fontSizeIndex = m_fontSizeList->currentIndex();
-    choices.fontSizeText = m_fontSizeList->currentText();
-    choices.style = m_styleList->currentIndex();
-    choices.groupIndex = m_groupList->currentIndex();
-    choices.groupText = m_groupList->currentText();
+    m_toolbar->readChoices(choices);
     choices.viewMode = m_state.viewMode;
     // Until the window was first shown the stored group is the one to keep.
     choices.restoredGroup = m_state.firstLoad ? m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)
@@ -322,17 +218,6 @@ void ReaderWindow::storeChoices(const ReaderChoices &choices)
     m_settings.WriteStrings({{SettingsKeys::Group, choices.restoredGroup},
                              {SettingsKeys::FontSize, QString::number(choices.fontSizeIndex)},
                              {SettingsKeys::Style, QString::number(choices.style)}});
-}
-
-void ReaderWindow::showGroupList(const GroupFilterState &list)
-{
-    // One batch with painting held back, then one repaint; selecting from code runs no handler.
-    m_groupList->setUpdatesEnabled(false);
-    m_groupList->clear();
-    m_groupList->addItems(list.entries);
-    m_groupList->setCurrentIndex(list.selected);
-    m_groupList->setUpdatesEnabled(true);
-    m_groupList->update();
 }
 
 void ReaderWindow::runCommand(const QString &viewMode, const std::function<void()> &command)
@@ -367,23 +252,14 @@ void ReaderWindow::Image7Click()
 
 // RefreshHost
 
-void ReaderWindow::setToolbarEnabled(bool enabled)
-{
-    m_toolbar->setEnabled(enabled);
-    for (QAction *command : {m_reloadAction, m_enterIdAction, m_informationAction, m_contactsAction})
-        command->setEnabled(enabled);
-}
+void ReaderWindow::setToolbarEnabled(bool enabled) { m_toolbar->setLocked(!enabled); }
 
 void ReaderWindow::showLook(const WindowLook &look)
 {
     if (look.caption)
         setWindowTitle(*look.caption);
-    if (look.toolbarColor) {
-        // A palette, not a style sheet: style sheets make every later event pump slow.
-        QPalette palette = m_toolbar->palette();
-        palette.setColor(QPalette::Window, toQColor(*look.toolbarColor));
-        m_toolbar->setPalette(palette);
-    }
+    if (look.toolbarColor)
+        m_toolbar->setColor(toQColor(*look.toolbarColor));
 }
 
 void ReaderWindow::pumpEvents()
@@ -413,6 +289,6 @@ void ReaderWindow::applyOutcome(const CycleOutcome &outcome)
         m_refreshTimer->stop();
         return;
     }
-    showGroupList(outcome.groupList);
+    m_toolbar->showGroups(outcome.groupList);
     storeChoices(outcome.choices);
 }

@@ -11,15 +11,12 @@
 
 #include <memory>
 
+class FindBar;
 class HtmlView;
 class NewsWatch;
-class QAction;
-class QComboBox;
-class QLabel;
 class QTimer;
 class QVBoxLayout;
-class ToolbarPicture;
-enum class ToolbarGlyph;
+class ReaderToolbar;
 
 // The reader's one window: the toolbar above, the HTML view below. It owns the
 // program-wide state, runs start-up while it is created and a refresh cycle for every
@@ -38,6 +35,8 @@ public:
     const CycleOutcome &lastOutcome() const { return m_lastOutcome; }
     HtmlView *view() const { return m_view; }
     const NewsWatch &newsWatch() const { return *m_newsWatch; }
+    ReaderToolbar *toolbar() const { return m_toolbar; }
+    FindBar *findBar() const { return m_findBar; }
 
     // The commands of the toolbar and the timer.
     void Image1Click();
@@ -56,19 +55,15 @@ protected:
 private:
     // The design, piece by piece, in the order the pieces were laid out.
     void buildDesign();
-    void buildToolbar(QVBoxLayout *layout);
-    ToolbarPicture *addPicture(ToolbarGlyph glyph, const QString &hint, const char *name, int left);
     void buildViewPanel(QVBoxLayout *layout);
     void buildCommands();
 
     void FormCreate();
     void FormActivate();
     void FormClose();
-    void applyStoredGeometry();
     void NactiXML();
     ReaderChoices currentChoices() const;
     void storeChoices(const ReaderChoices &choices);
-    void showGroupList(const GroupFilterState &list);
     void runCommand(const QString &viewMode, const std::function<void()> &command);
     // Runs a handler; a failure that escapes it is shown in the standard error box.
     void guarded(const std::function<void()> &handler);
@@ -88,26 +83,12 @@ private:
     std::unique_ptr<RefreshCycle> m_cycle;
     CycleOutcome m_lastOutcome;
 
-    QWidget *m_toolbar = nullptr;
-    ToolbarPicture *m_reloadPicture = nullptr;
-    ToolbarPicture *m_enterIdPicture = nullptr;
-    ToolbarPicture *m_informationPicture = nullptr;
-    ToolbarPicture *m_contactsPicture = nullptr;
-    QComboBox *m_styleList = nullptr;
-    QComboBox *m_groupList = nullptr;
-    QComboBox *m_fontSizeList = nullptr;
-    QLabel *m_versionLabel = nullptr;  // designed into the toolbar, never shown
+    ReaderToolbar *m_toolbar = nullptr;
+    FindBar *m_findBar = nullptr;
     QWidget *m_viewPanel = nullptr;
     HtmlView *m_view = nullptr;
     QTimer *m_refreshTimer = nullptr;
     NewsWatch *m_newsWatch = nullptr;
-
-    // The toolbar's commands: the pictures and F5 trigger them, and locking the toolbar
-    // disables them all at once.
-    QAction *m_reloadAction = nullptr;
-    QAction *m_enterIdAction = nullptr;
-    QAction *m_informationAction = nullptr;
-    QAction *m_contactsAction = nullptr;
 
     QString m_shownViewMode;         // the page kind the view shows ("S", "I", "K"); none before the first
     bool m_closeAfterCycle = false;  // the user closed the window while a cycle ran

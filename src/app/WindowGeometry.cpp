@@ -1,6 +1,11 @@
 #include "app/WindowGeometry.h"
 
+#include "settings/SettingsFile.h"
+#include "settings/SettingsKeys.h"
+
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
@@ -136,4 +141,23 @@ void OuterGeometryKeeper::fitToFrame()
     }
     m_fittedFrame = frame;
     m_fitting = false;
+}
+
+QRect openingOuterRectOnScreens(const OuterRect &stored)
+{
+    QRect workArea;
+    QRect desktop;
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        workArea = screen->availableGeometry();
+    for (const QScreen *screen : QGuiApplication::screens())
+        desktop |= screen->geometry();
+    return openingOuterRect(stored, workArea, desktop);
+}
+
+OuterRect storedOuterRect(const SettingsFile &settings)
+{
+    return {settings.ReadInteger(SettingsKeys::Left, SettingsKeys::DefaultLeft),
+            settings.ReadInteger(SettingsKeys::Top, SettingsKeys::DefaultTop),
+            settings.ReadInteger(SettingsKeys::Width, SettingsKeys::DefaultWidth),
+            settings.ReadInteger(SettingsKeys::Height, SettingsKeys::DefaultHeight)};
 }

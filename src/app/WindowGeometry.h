@@ -6,6 +6,7 @@
 #include <QSize>
 
 class QWidget;
+class SettingsFile;
 
 // The smallest outer size of the main window, frame included.
 inline constexpr int MinimumWindowWidth = 460;
@@ -33,6 +34,11 @@ QPoint clampToWorkArea(const OuterRect &window, const QRect &workArea);
 // moved into the work area. An empty desktop (no screen known) leaves the size alone but
 // within what a window can have.
 QRect openingOuterRect(const OuterRect &stored, const QRect &workArea, const QRect &desktop);
+// The outer rectangle stored in `settings`, frame included.
+OuterRect storedOuterRect(const SettingsFile &settings);
+
+// The same on this machine's screens: the primary screen's work area, all screens' desktop.
+QRect openingOuterRectOnScreens(const OuterRect &stored);
 
 // The client size that gives the outer size under the given frame.
 QSize clientSizeFor(const QSize &outer, const QMargins &frame);

@@ -1,3 +1,4 @@
+#include "app/AssistiveTechnology.h"
 #include "app/CommandLine.h"
 #include "app/PageScreenshots.h"
 #include "app/ReaderWindow.h"
@@ -54,6 +55,7 @@ int main(int argc, char *argv[])
     if (const SingleInstance::Start start = instance.start(); start != SingleInstance::Start::First)
         return instance.reportLaterStart(start);
 
+    enablePageAccessibilityWhenNeeded();
     std::unique_ptr<PageScreenshots> screenshots;
     if (!options->screenshotFolder.isEmpty())
         screenshots = std::make_unique<PageScreenshots>(options->screenshotFolder);

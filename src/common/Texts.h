@@ -12,6 +12,23 @@ inline const QString HintReload = QStringLiteral("Načíst znovu obsah");
 inline const QString HintEnterId = QStringLiteral("Zadej ID organizace");
 inline const QString HintInformation = QStringLiteral("Informace o organizaci");
 inline const QString HintContacts = QStringLiteral("Kontakty");
+inline const QString HintFontSize = QStringLiteral("Velikost písma");
+// A control's hint followed by the keys that do the same.
+inline QString withKeys(const QString &hint, const QString &keys)
+{
+    return hint + QStringLiteral(" (") + keys + u')';
+}
+
+// The find bar under the toolbar.
+inline const QString FindPlaceholder = QStringLiteral("Hledat na stránce");
+inline const QString FindNext = QStringLiteral("Další");
+inline const QString FindPrevious = QStringLiteral("Předchozí");
+inline const QString FindClose = QStringLiteral("Zavřít hledání");
+inline const QString FindNotFound = QStringLiteral("Nenalezeno");
+inline QString findMatch(int active, int count)
+{
+    return QString::number(active) + QStringLiteral(" z ") + QString::number(count);
+}
 
 inline const QString IdBoxCaption = QStringLiteral("ID organizace");
 inline const QString IdBoxPrompt = QStringLiteral("Zadej ID organizace");

@@ -1,10 +1,13 @@
 #include "PageHints.h"
 
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 
 namespace {
+
+const QString LiftFunction = QStringLiteral("zeltonLiftPageHints");
 
 // Runs before the page's first element. The card's box is told apart from the info and
 // contacts blocks (the same opening, a "solid" border) by its "none" border.
@@ -35,6 +38,14 @@ QString hintsScript()
   const loading = new CSSStyleSheet();
   loading.replaceSync('%1* { display: none !important; }');
   document.adoptedStyleSheets = [...document.adoptedStyleSheets, hints, loading];
+
+  // Finding text in skipped cards makes the engine lay them out one match at a time, which
+  // on a page of thousands never ends; while the program finds, every card is laid out once.
+  globalThis.%3 = (lifted) => {
+    const others = document.adoptedStyleSheets.filter((sheet) => sheet !== hints);
+    document.adoptedStyleSheets = lifted ? others : [...others, hints];
+    return lifted;
+  };
 
   // The boxes after the first ones wait outside the document while the page is read, so
   // that the frames in between do not even walk past them; the parser goes on filling them
@@ -88,10 +99,21 @@ QString hintsScript()
   }, { once: true });
 })();)JS")
         .arg(afterFirstBoxes)
-        .arg(PageHintsBoxesWhileLoading);
+        .arg(PageHintsBoxesWhileLoading)
+        .arg(LiftFunction);
 }
 
 } // namespace
+
+void liftPageHints(QWebEnginePage &page, bool lifted, const std::function<void()> &done)
+{
+    // A page that is still being read has no function yet: it is answered all the same.
+    page.runJavaScript(QStringLiteral("typeof %1 === 'function' && %1(%2)").arg(LiftFunction, lifted ? u"true" : u"false"),
+                       QWebEngineScript::ApplicationWorld, [done](const QVariant &) {
+                           if (done)
+                               done();
+                       });
+}
 
 void installPageHints(QWebEngineProfile &profile)
 {

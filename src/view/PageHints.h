@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+
+class QWebEnginePage;
 class QWebEngineProfile;
 
 // Lets the engine skip the work of the news cards out of sight, so that a page of many
@@ -7,6 +10,11 @@ class QWebEngineProfile;
 // a style sheet of the program's own, set from the program's script world: the document
 // itself stays exactly the page's HTML, and the info and contacts pages are left alone.
 void installPageHints(QWebEngineProfile &profile);
+
+// Lifts the hints from the page shown in `page`, so that every card is laid out, or puts them
+// back; then runs `done`. Finding text needs every card laid out; the page's document is left
+// as it is.
+void liftPageHints(QWebEnginePage &page, bool lifted, const std::function<void()> &done = {});
 
 // How many of the page's top-level boxes are shown while the page is still being read.
 constexpr int PageHintsBoxesWhileLoading = 60;

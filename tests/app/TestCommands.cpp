@@ -1,4 +1,6 @@
+#include "app/ReaderToolbar.h"
 #include "app/ReaderWindow.h"
+#include "app/ToolbarButton.h"
 #include "common/Texts.h"
 #include "settings/SettingsKeys.h"
 #include "support/FileBytes.h"
@@ -55,14 +57,13 @@ private:
 
     QString shownPage() const { return QString::fromUtf8(m_window->view()->currentPageBytes()); }
     int requests() const { return int(m_server.requestLines().size()); }
-    QComboBox *list(const char *name) const { return m_window->findChild<QComboBox *>(QLatin1String(name)); }
+    ReaderToolbar *toolbar() const { return m_window->toolbar(); }
     QTimer *timer() const { return m_window->findChild<QTimer *>(QStringLiteral("Timer1")); }
     SettingsFile settings() const { return SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))); }
 
     // What a user's choice in a list does: the list changes, then reports the choice.
-    void choose(const char *name, int index)
+    static void choose(QComboBox *box, int index)
     {
-        QComboBox *box = list(name);
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
@@ -109,10 +110,10 @@ private slots:
     {
         m_window->Image2Click();
         QVERIFY(shownPage().contains(QStringLiteral("Informace spolku")));
-        QComboBox *groups = list("ComboBox2");
+        QComboBox *groups = toolbar()->groupList();
         const int sport = groups->findText(QStringLiteral("Sport"));
         QVERIFY(sport > 0);
-        choose("ComboBox2", sport);
+        choose(toolbar()->groupList(), sport);
         QCOMPARE(m_window->state().viewMode, QStringLiteral("S"));
         QVERIFY(shownPage().contains(QStringLiteral("Turnaj")));
         QVERIFY(shownPage().contains(QStringLiteral("Běh")));
@@ -124,10 +125,10 @@ private slots:
     void shouldKeepContactsPageWhenStyleOrFontSizeChosen()
     {
         m_window->Image3Click();
-        choose("ComboBox1", 2);
+        choose(toolbar()->styleList(), 2);
         QVERIFY(shownPage().contains(QStringLiteral("Kontakty spolku")));
         QVERIFY(shownPage().contains(QStringLiteral("box-shadow")));
-        choose("ComboBox3", 12);  // "20"
+        choose(toolbar()->fontSizeList(), 12);  // "20"
         QCOMPARE(m_window->state().viewMode, QStringLiteral("K"));
         QVERIFY(shownPage().contains(QStringLiteral("font-size: 20px")));
         QCOMPARE(settings().ReadInteger(SettingsKeys::FontSize, -5), 12);
@@ -151,7 +152,7 @@ private slots:
         QCOMPARE(inode(), before);
         QCOMPARE(fileBytes(path), stored);
 
-        choose("ComboBox3", 12);  // "20"
+        choose(toolbar()->fontSizeList(), 12);  // "20"
         QVERIFY(inode() != before);
         QCOMPARE(settings().ReadInteger(SettingsKeys::FontSize, -5), 12);
         QCOMPARE(settings().ReadString(SettingsKeys::Group, {}), Texts::AllGroups);
@@ -199,32 +200,32 @@ private slots:
     {
         ModalWatcher boxes;
         const int before = requests();
-        auto *contacts = m_window->findChild<QWidget *>(QStringLiteral("Image3"));
-        auto *panel = m_window->findChild<QWidget *>(QStringLiteral("Panel1"));
+        QWidget *contacts = toolbar()->contactsButton();
+        QWidget *panel = toolbar();
         bool clickedDuringCycle = false;
         bool commandsEnabledDuringCycle = true;
+        const QList<QAction *> commands = toolbar()->commands();
         const auto enabledCommands = [&] {
-            const QList<QAction *> commands = m_window->actions();
             return int(std::count_if(commands.begin(), commands.end(), [](QAction *command) { return command->isEnabled(); }));
         };
-        QCOMPARE(enabledCommands(), 4);
+        QCOMPARE(enabledCommands(), commands.size());
         // Fires at the cycle's first pump, while the toolbar is locked.
         QTimer::singleShot(0, this, [&] {
             clickedDuringCycle = !panel->isEnabled();
             // F5 and the pictures share the toolbar's lock.
             commandsEnabledDuringCycle = enabledCommands() > 0;
             QTest::mouseClick(contacts, Qt::LeftButton);
-            QComboBox *styles = list("ComboBox1");
+            QComboBox *styles = toolbar()->styleList();
             QTest::mouseClick(styles, Qt::LeftButton);
             QTest::keyClick(styles, Qt::Key_Down);
         });
         m_window->Image1Click();
         QVERIFY(clickedDuringCycle);
         QVERIFY(!commandsEnabledDuringCycle);
-        QCOMPARE(enabledCommands(), 4);
+        QCOMPARE(enabledCommands(), commands.size());
         QCOMPARE(requests(), before + 1);
         QCOMPARE(m_window->state().viewMode, QStringLiteral("S"));
-        QCOMPARE(list("ComboBox1")->currentIndex(), 0);
+        QCOMPARE(toolbar()->styleList()->currentIndex(), 0);
         QVERIFY(panel->isEnabled());
         // A click once the cycle has ended works again.
         QTest::mouseClick(contacts, Qt::LeftButton);

@@ -1,3 +1,4 @@
+#include "app/ReaderToolbar.h"
 #include "app/ReaderWindow.h"
 #include "common/Texts.h"
 #include "settings/SettingsKeys.h"
@@ -98,7 +99,7 @@ private slots:
                         .contains(QStringLiteral("@")));
 
             // A group chosen by the user.
-            auto *groups = window.findChild<QComboBox *>(QStringLiteral("ComboBox2"));
+            auto *groups = window.toolbar()->groupList();
             const int sport = groups->findText(QStringLiteral("Sport"));
             QVERIFY(sport > 0);
             groups->setCurrentIndex(sport);
@@ -123,7 +124,7 @@ private slots:
             ModalWatcher boxes;
             ReaderWindow window(ReaderConfig{ReaderPaths(m_folder.path()), m_baseUrl, {}});
             QVERIFY(boxes.inputCaptions.isEmpty());
-            QCOMPARE(window.findChild<QComboBox *>(QStringLiteral("ComboBox2"))->currentText(), QStringLiteral("Sport"));
+            QCOMPARE(window.toolbar()->groupList()->currentText(), QStringLiteral("Sport"));
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             // The outer rectangle, frame included, once the frame is known.

@@ -1,4 +1,6 @@
 #include "app/ErrorBox.h"
+#include "app/ReaderToolbar.h"
+#include "app/ToolbarButton.h"
 #include "app/ReaderWindow.h"
 #include "app/WindowGeometry.h"
 #include "common/Texts.h"
@@ -73,6 +75,7 @@ private:
         {
             return window->findChild<T *>(QLatin1String(name));
         }
+        ReaderToolbar *toolbar() const { return window->toolbar(); }
         SettingsFile settings() const { return SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))); }
 
         QTemporaryDir dir;
@@ -115,14 +118,14 @@ private slots:
         QCOMPARE(reader.window->size(), QSize(460, 300));
         QCOMPARE(reader.window->state().viewMode, QStringLiteral("S"));
         QVERIFY(reader.window->state().firstLoad);
-        QCOMPARE(reader.child<QComboBox>("ComboBox3")->currentText(), QStringLiteral("12"));
-        QCOMPARE(reader.child<QComboBox>("ComboBox1")->currentIndex(), 0);
-        QCOMPARE(reader.child<QComboBox>("ComboBox2")->currentText(), Texts::AllGroups);
+        QCOMPARE(reader.toolbar()->fontSizeList()->currentText(), QStringLiteral("12"));
+        QCOMPARE(reader.toolbar()->styleList()->currentIndex(), 0);
+        QCOMPARE(reader.toolbar()->groupList()->currentText(), Texts::AllGroups);
         const QTimer *timer = reader.child<QTimer>("Timer1");
         QVERIFY(!timer->isActive());
         QCOMPARE(timer->interval(), 600000);
-        QVERIFY(reader.child<QLabel>("Label1")->isHidden());
-        QCOMPARE(reader.child<QLabel>("Label1")->text(), QStringLiteral("1.50"));
+        QVERIFY(reader.toolbar()->versionLabel()->isHidden());
+        QCOMPARE(reader.toolbar()->versionLabel()->text(), QStringLiteral("1.50"));
         QVERIFY(QDir(reader.dir.filePath(QStringLiteral("tmp"))).exists());
         // The first cycle stored the choices and named the window after the organization.
         QCOMPARE(reader.window->windowTitle(), QStringLiteral("Spolek - 1.50"));
@@ -155,13 +158,13 @@ private slots:
                       {{SettingsKeys::Id, QStringLiteral("demo")}, {SettingsKeys::FontSize, fontSize},
                        {SettingsKeys::Style, style}, {SettingsKeys::Group, group}});
         QCOMPARE(boxes.texts(), QStringList{Texts::NoConnection});
-        QCOMPARE(reader.child<QComboBox>("ComboBox3")->currentIndex(), fontIndex);
-        QCOMPARE(reader.child<QComboBox>("ComboBox1")->currentIndex(), styleIndex);
-        const QComboBox *groups = reader.child<QComboBox>("ComboBox2");
+        QCOMPARE(reader.toolbar()->fontSizeList()->currentIndex(), fontIndex);
+        QCOMPARE(reader.toolbar()->styleList()->currentIndex(), styleIndex);
+        const QComboBox *groups = reader.toolbar()->groupList();
         QCOMPARE(entriesOf(groups), groupEntries);
         QCOMPARE(groups->currentIndex(), groupEntries.size() - 1);
         if (fontIndex < 0)
-            QVERIFY(reader.child<QComboBox>("ComboBox3")->currentText().isEmpty());
+            QVERIFY(reader.toolbar()->fontSizeList()->currentText().isEmpty());
     }
 
     // A stored index outside a list leaves it without a selection: the pages get no font
@@ -184,7 +187,7 @@ private slots:
     {
         Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")},
                                            {SettingsKeys::Group, QStringLiteral("Sport")}});
-        auto *groups = reader.child<QComboBox>("ComboBox2");
+        auto *groups = reader.toolbar()->groupList();
         QCOMPARE(entriesOf(groups), (QStringList{Texts::AllGroups, QStringLiteral("Sport")}));
         QCOMPARE(groups->currentText(), QStringLiteral("Sport"));
 
@@ -314,14 +317,14 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("reload") << "Image1" << QRect(8, 5, 28, 28) << "Načíst znovu obsah";
-        QTest::newRow("enter ID") << "Image7" << QRect(41, 5, 28, 28) << "Zadej ID organizace";
+        QTest::newRow("reload") << "Image1" << QRect(8, 5, 28, 28) << "Načíst znovu obsah (F5)";
+        QTest::newRow("enter ID") << "Image7" << QRect(41, 5, 28, 28) << "Zadej ID organizace (Ctrl+L)";
         QTest::newRow("group filter") << "ComboBox2" << QRect(75, 4, 124, 31) << "";
-        QTest::newRow("font size") << "ComboBox3" << QRect(204, 4, 50, 31) << "";
+        QTest::newRow("font size") << "ComboBox3" << QRect(204, 4, 50, 31) << "Velikost písma (Ctrl++, Ctrl+-, Ctrl+0)";
         QTest::newRow("version") << "Label1" << QRect(217, 28, 24, 13) << "";
         QTest::newRow("style") << "ComboBox1" << QRect(259, 4, 112, 31) << "";
-        QTest::newRow("information") << "Image2" << QRect(377, 5, 28, 28) << "Informace o organizaci";
-        QTest::newRow("contacts") << "Image3" << QRect(411, 5, 28, 28) << "Kontakty";
+        QTest::newRow("information") << "Image2" << QRect(377, 5, 28, 28) << "Informace o organizaci (Ctrl+I)";
+        QTest::newRow("contacts") << "Image3" << QRect(411, 5, 28, 28) << "Kontakty (Ctrl+K)";
     }
     void shouldBuildDesignedToolbar()
     {
@@ -336,7 +339,7 @@ private slots:
         QCOMPARE(component->parentWidget(), panel);
         QCOMPARE(component->geometry(), geometry);
         QCOMPARE(component->toolTip(), hint);
-        if (const auto *picture = qobject_cast<const QLabel *>(component); picture && name.startsWith(u'I')) {
+        if (const auto *picture = qobject_cast<const ToolbarButton *>(component)) {
             const QImage image = picture->pixmap().toImage();
             QCOMPARE(image.deviceIndependentSize().toSize(), QSize(28, 28));
             QCOMPARE(QColor(image.pixel(0, 0)), QColor(0, 64, 128));
@@ -365,13 +368,13 @@ private slots:
         QCOMPARE(view->parentWidget(), panel2);
         QCOMPARE(view->geometry(), panel2->rect());
 
-        const QStringList sizes = entriesOf(reader.child<QComboBox>("ComboBox3"));
+        const QStringList sizes = entriesOf(reader.toolbar()->fontSizeList());
         QCOMPARE(sizes.size(), 32);
         QCOMPARE(sizes.first(), QStringLiteral("8"));
         QCOMPARE(sizes.at(12), QStringLiteral("20"));
         QCOMPARE(sizes.at(13), QStringLiteral("22"));
         QCOMPARE(sizes.last(), QStringLiteral("40"));
-        QCOMPARE(entriesOf(reader.child<QComboBox>("ComboBox1")),
+        QCOMPARE(entriesOf(reader.toolbar()->styleList()),
                  (QStringList{"Zaoblené", "Hranaté", "Stín", "100%"}));
     }
 
