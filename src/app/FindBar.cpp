@@ -73,7 +73,7 @@ FindBar::FindBar(QWebEngineView *view, QWidget *parent)
     connect(m_previous, &QToolButton::clicked, this, &FindBar::findPrevious);
     connect(m_close, &QToolButton::clicked, this, &FindBar::dismiss);
     // Searching as the user types starts again from the top of the page.
-    connect(m_field, &QLineEdit::textEdited, this, [this] { find(false); });
+    connect(m_field, &QLineEdit::textEdited, this, [this] { find(Direction::Forward, Session::New); });
     connect(m_view->page(), &QWebEnginePage::findTextFinished, this, &FindBar::showResult);
     hide();
 }
@@ -108,10 +108,10 @@ void FindBar::dismiss()
     m_view->setFocus(Qt::ShortcutFocusReason);
 }
 
-void FindBar::findNext() { find(false); }
-void FindBar::findPrevious() { find(true); }
+void FindBar::findNext() { find(Direction::Forward, Session::Continue); }
+void FindBar::findPrevious() { find(Direction::Backward, Session::Continue); }
 
-void FindBar::find(bool backward)
+void FindBar::find(Direction direction, Session session)
 {
     if (m_field->text().isEmpty()) {
         m_status->clear();
@@ -119,9 +119,16 @@ void FindBar::find(bool backward)
         return;
     }
     // Every card is laid out before the search starts, on a page loaded since the bar opened too.
-    liftPageHints(*m_view->page(), true, [bar = QPointer<FindBar>(this), backward] {
-        if (bar && !bar->m_field->text().isEmpty())
-            bar->m_view->page()->findText(bar->m_field->text(), backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags());
+    liftPageHints(*m_view->page(), true, [bar = QPointer<FindBar>(this), direction, session] {
+        if (!bar || bar->m_field->text().isEmpty())
+            return;
+        QWebEnginePage *page = bar->m_view->page();
+        // Otherwise the engine goes on from the last match of the shorter text, which may lie
+        // past the first match of the longer one.
+        if (session == Session::New)
+            page->findText(QString());
+        page->findText(bar->m_field->text(),
+                       direction == Direction::Backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags());
     });
 }
 
@@ -139,7 +146,8 @@ bool FindBar::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_field && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            find(key->modifiers().testFlag(Qt::ShiftModifier));
+            find(key->modifiers().testFlag(Qt::ShiftModifier) ? Direction::Backward : Direction::Forward,
+                 Session::Continue);
             return true;
         }
     }

@@ -38,7 +38,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void find(bool backward);
+    enum class Direction { Forward, Backward };
+    // A new session starts at the top of the page; a continued one goes on from the last match.
+    enum class Session { New, Continue };
+    void find(Direction direction, Session session);
     void showResult(const QWebEngineFindTextResult &result);
 
     QWebEngineView *m_view = nullptr;

@@ -41,9 +41,14 @@ QString hintsScript()
 
   // Finding text in skipped cards makes the engine lay them out one match at a time, which
   // on a page of thousands never ends; while the program finds, every card is laid out once.
+  // Only a change is applied: a style change ends the engine's find session, so a search that
+  // goes on (next, previous) must find the sheets as they were.
   globalThis.%3 = (lifted) => {
-    const others = document.adoptedStyleSheets.filter((sheet) => sheet !== hints);
-    document.adoptedStyleSheets = lifted ? others : [...others, hints];
+    const present = document.adoptedStyleSheets.includes(hints);
+    if (present === lifted) {
+      const others = document.adoptedStyleSheets.filter((sheet) => sheet !== hints);
+      document.adoptedStyleSheets = lifted ? others : [...others, hints];
+    }
     return lifted;
   };
 
