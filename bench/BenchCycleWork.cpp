@@ -61,7 +61,7 @@ qint64 timeCycle(const QByteArray &feed, CycleResult &result, Phases *phases = n
 {
     QElapsedTimer clock;
     clock.start();
-    result.document.OpenFeedBytes(feed);
+    result.document.openBytes(feed);
     const qint64 opened = clock.nsecsElapsed();
     FeedWalk walk(benchChoices(), BaseUrl, [](const WindowLook &) {});
     walk.walk(result.document);
@@ -104,7 +104,7 @@ int itemCount(const QByteArray &feed)
 {
     int items = 0;
     FeedDocument document;
-    document.OpenFeedBytes(feed);
+    document.openBytes(feed);
     FeedWalk walk(benchChoices(), BaseUrl, [&items](const WindowLook &look) {
         if (look.caption)
             ++items;

@@ -134,7 +134,7 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     const auto window = bench::shownReader(folder, QStringLiteral("http://127.0.0.1:%1/reader/").arg(port));
     bench::LoadWatch loads(window->view()->page());
-    out << bench::itemCount(*feed) << " items, " << reloads << " reloads (Image1Click until the load finished), "
+    out << bench::itemCount(*feed) << " items, " << reloads << " reloads (reloadNews until the load finished), "
         << "resident set of this process after reload " << from << " against after reload " << reloads << "\n";
     out.flush();
 
@@ -146,7 +146,7 @@ int main(int argc, char *argv[])
     clock.start();
     for (int i = 1; i <= reloads; ++i) {
         const int seen = loads.finished();
-        window->Image1Click();
+        window->reloadNews();
         if (!loads.waitBeyond(seen)) {
             out << "reload " << i << ": the page's load did not finish\n";
             return 1;

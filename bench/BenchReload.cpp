@@ -1,7 +1,7 @@
 // Reload up to the page shown, against a bare web view loading the identical page bytes.
 //
 // Reader side: the real window, shown, offscreen, its view at a fixed size; one sample is
-// Image1Click (the user's F5: download from 127.0.0.1, parse, walks, pages, files, the page
+// reloadNews (the user's F5: download from 127.0.0.1, parse, walks, pages, files, the page
 // in the view, group list, stored choices) until the view's load of the new page finished.
 // Bare side: a plain QWebEngineView of the same size in the same process, with a profile of
 // its own whose URL scheme handler replies the same bytes as "text/html;charset=utf-8";
@@ -76,7 +76,7 @@ int main(int argc, char *argv[])
                "  e.g. python3 bench/make-big-feed.py feed-100.xml --items 100 (and 1000)\n";
         return 2;
     }
-    out << "reload until the page's load finished, reader (Image1Click on the shown window) against a\n"
+    out << "reload until the page's load finished, reader (reloadNews on the shown window) against a\n"
            "bare QWebEngineView of the same size loading the same bytes from a scheme handler\n"
            "(text/html;charset=utf-8, fresh bench-bare://page/N each load), alternating, "
         << samples << " samples each after 2 warm-ups; view " << bench::ViewSize.width() << "x"
@@ -136,7 +136,7 @@ int main(int argc, char *argv[])
         for (int i = -2; i < samples && !failed; ++i) {
             const int readerSeen = readerLoads.finished();
             clock.start();
-            window->Image1Click();
+            window->reloadNews();
             failed |= !readerLoads.waitBeyond(readerSeen);
             const double readerMs = clock.nsecsElapsed() / 1e6;
             reader.noteRenderer(window->view()->page()->renderProcessPid());

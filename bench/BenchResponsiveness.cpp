@@ -100,7 +100,7 @@ int main(int argc, char *argv[])
     });
     QTemporaryDir folder;
     qputenv("XDG_CONFIG_HOME", folder.filePath(QStringLiteral("config")).toUtf8());
-    SettingsFile(folder.filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("bench"));
+    SettingsFile(folder.filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Id, QStringLiteral("bench"));
 
     ReaderWindow window(ReaderConfig{ReaderPaths(folder.path()), server.baseUrl(), {}});
     window.resize(1000, 800);
@@ -113,13 +113,13 @@ int main(int argc, char *argv[])
     GapMeter meter;
     QList<double> served;
     for (int i = 0; i < reloads; ++i)
-        served << meter.measureMs([&] { window.Image1Click(); });
+        served << meter.measureMs([&] { window.reloadNews(); });
     std::sort(served.begin(), served.end());
 
     // The reader's own download limit (20 s without data) ends the silent request; the
     // offline copy is shown.
     silent = true;
-    const double stalled = meter.measureMs([&] { window.Image1Click(); });
+    const double stalled = meter.measureMs([&] { window.reloadNews(); });
     const bool offline = window.lastOutcome().offline && window.lastOutcome().completed;
 
     out << "feed: " << feed.size() / 1024 << " KiB, tick every " << TickMs << " ms on the window's thread\n";

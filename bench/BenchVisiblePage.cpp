@@ -124,7 +124,7 @@ int main(int argc, char *argv[])
         return response;
     });
     QTemporaryDir folder;
-    SettingsFile(folder.filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("bench"));
+    SettingsFile(folder.filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Id, QStringLiteral("bench"));
 
     ReaderWindow window(ReaderConfig{ReaderPaths(folder.path()), server.baseUrl(), {}});
     window.resize(1000, 800);
@@ -156,7 +156,7 @@ int main(int argc, char *argv[])
         pageStarted = pageParsed = -1;
         faultsBefore = faults();
         return timeLoad(readerPage, [](const QUrl &url) { return url.scheme() == u"zelton-reader"; },
-                        [&window] { window.Image1Click(); }, &pageStarted, &pageParsed);
+                        [&window] { window.reloadNews(); }, &pageStarted, &pageParsed);
     };
     const auto phases = [&] {
         return QStringLiteral(" (page started at %1, document whole at %2, %3 page faults)")

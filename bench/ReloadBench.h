@@ -106,7 +106,7 @@ inline std::unique_ptr<LocalHttpServer> feedServer(const QByteArray &feed, const
 inline std::unique_ptr<ReaderWindow> shownReader(const QTemporaryDir &folder, const QString &baseUrl)
 {
     SettingsFile(folder.filePath(QStringLiteral("Settings.ini")))
-        .WriteString(SettingsKeys::Id, QStringLiteral("bench"));
+        .writeString(SettingsKeys::Id, QStringLiteral("bench"));
     auto window = std::make_unique<ReaderWindow>(ReaderConfig{ReaderPaths(folder.path()), baseUrl, {}});
     window->show();
     window->resize(window->size() + (ViewSize - window->view()->size()));

@@ -1,4 +1,4 @@
-// The conversions a news card makes from feed texts: the colour (HexToTColor), the whole
+// The conversions a news card makes from feed texts: the colour (colorFromHex), the whole
 // number and the picture box size, each checked against a plain reference written here.
 //
 // Input: up to three texts separated by line feeds (UTF-8): spacing, width and height.
@@ -89,7 +89,7 @@ std::optional<std::uint32_t> referenceColor(const QString &text)
 std::optional<std::uint32_t> actualColor(const QString &text)
 {
     try {
-        return HexToTColor(text);
+        return colorFromHex(text);
     } catch (const ReaderError &) {
         return std::nullopt;
     }

@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                   [&](const WindowLook &) { ++elementsWalked; });
     try {
         FeedDocument document;
-        document.OpenFeedBytes(feed);
+        document.openBytes(feed);
         FUZZ_CHECK(document.isOpen());
         walk.walk(document);
     } catch (const ReaderError &error) {

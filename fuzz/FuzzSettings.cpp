@@ -138,7 +138,7 @@ void checkOnlyTheKeyChanged(const QList<Line> &before, const QList<Line> &after,
         FUZZ_CHECK(!after[i].end.isEmpty());
 }
 
-// A key as SettingsFile::ReadString reads it from these bytes.
+// A key as SettingsFile::readString reads it from these bytes.
 QString readString(const IniText &text, const QString &key, const QString &fallback)
 {
     const std::optional<QString> stored = text.value(SettingsKeys::Section, key);
@@ -164,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const QString read = readString(text, other, missing);
         FUZZ_CHECK(read.size() <= 2047);
         FUZZ_CHECK(!read.contains(u'\r') && !read.contains(u'\n'));
-        // As ReadInteger reads it; a number read must read the same once written back.
+        // As readInteger reads it; a number read must read the same once written back.
         if (const std::optional<int> number = parseWholeNumber(read == missing ? QString() : read))
             FUZZ_CHECK(parseWholeNumber(QString::number(*number)) == number);
         textsBefore.append(read);

@@ -110,8 +110,8 @@ int PageScreenshots::take(ReaderWindow &window)
     };
     const Page pages[] = {
         {QStringLiteral("news.png"), {}},
-        {QStringLiteral("information.png"), [&window] { window.Image2Click(); }},
-        {QStringLiteral("contacts.png"), [&window] { window.Image3Click(); }},
+        {QStringLiteral("information.png"), [&window] { window.showInformation(); }},
+        {QStringLiteral("contacts.png"), [&window] { window.showContacts(); }},
     };
     QImage previous;
     for (const Page &page : pages) {

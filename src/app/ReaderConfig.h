@@ -13,5 +13,5 @@ struct ReaderConfig
     ReaderPaths paths;
     QString baseUrl;
     // Returns the typed ID, or an empty text when the user cancelled.
-    std::function<QString()> askForId;
+    std::function<QString()> idPrompt;
 };

@@ -37,12 +37,12 @@ ReaderWindow::ReaderWindow(ReaderConfig config, QWidget *parent)
     , m_settings(m_config.paths.settingsFile())
 {
     keepLargeBuffersOffTheHeap();
-    if (!m_config.askForId)
-        m_config.askForId = [this] { return askForOrganizationId(this); };
+    if (!m_config.idPrompt)
+        m_config.idPrompt = [this] { return askForOrganizationId(this); };
     m_cycle = std::make_unique<RefreshCycle>(static_cast<RefreshHost &>(*this), m_config.paths, m_config.baseUrl);
     buildDesign();
     m_newsWatch = new NewsWatch(this, m_view, m_config.paths.seenNewsFile());
-    FormCreate();
+    startUp();
 }
 
 ReaderWindow::~ReaderWindow() = default;
@@ -89,20 +89,20 @@ void ReaderWindow::buildCommands()
 {
     // The window holds the commands, so their keys work wherever its focus is.
     addActions(m_toolbar->commands());
-    connect(m_toolbar->reloadAction(), &QAction::triggered, this, &ReaderWindow::Image1Click);
-    connect(m_toolbar->enterIdAction(), &QAction::triggered, this, &ReaderWindow::Image7Click);
-    connect(m_toolbar->informationAction(), &QAction::triggered, this, &ReaderWindow::Image2Click);
-    connect(m_toolbar->contactsAction(), &QAction::triggered, this, &ReaderWindow::Image3Click);
+    connect(m_toolbar->reloadAction(), &QAction::triggered, this, &ReaderWindow::reloadNews);
+    connect(m_toolbar->enterIdAction(), &QAction::triggered, this, &ReaderWindow::askForId);
+    connect(m_toolbar->informationAction(), &QAction::triggered, this, &ReaderWindow::showInformation);
+    connect(m_toolbar->contactsAction(), &QAction::triggered, this, &ReaderWindow::showContacts);
     connect(m_toolbar->findAction(), &QAction::triggered, m_findBar, &FindBar::open);
-    connect(m_toolbar, &ReaderToolbar::styleChosen, this, &ReaderWindow::ComboBox1Change);
-    connect(m_toolbar, &ReaderToolbar::groupChosen, this, &ReaderWindow::ComboBox2Change);
-    connect(m_toolbar, &ReaderToolbar::fontSizeChosen, this, &ReaderWindow::ComboBox3Change);
-    connect(m_refreshTimer, &QTimer::timeout, this, &ReaderWindow::Timer1Timer);
+    connect(m_toolbar, &ReaderToolbar::styleChosen, this, &ReaderWindow::styleChosen);
+    connect(m_toolbar, &ReaderToolbar::groupChosen, this, &ReaderWindow::groupChosen);
+    connect(m_toolbar, &ReaderToolbar::fontSizeChosen, this, &ReaderWindow::fontSizeChosen);
+    connect(m_refreshTimer, &QTimer::timeout, this, &ReaderWindow::refreshTimerFired);
 }
 
-void ReaderWindow::FormCreate()
+void ReaderWindow::startUp()
 {
-    if (!EnsureWorkFolder(m_config.paths))
+    if (!ensureWorkFolder(m_config.paths))
         showMessage(Texts::WorkFolderFailed);
 
     m_refreshTimer->stop();
@@ -110,7 +110,7 @@ void ReaderWindow::FormCreate()
     m_state.firstLoad = true;
 
     // Without the browser emulation value the reader still works: say so and go on.
-    guarded([] { ZapisDoRegistru(); });
+    guarded([] { writeBrowserEmulationValue(); });
     // A save interrupted when the process ended leaves its copy beside the file; none is
     // running now, so every such copy is stale. Only the copies' own names are removed: the
     // user's files beside ours and the temporary feed files in tmp/ stay.
@@ -120,25 +120,25 @@ void ReaderWindow::FormCreate()
     removeStaleSaveCopiesIn(m_config.paths.pictureCache());
 
     guarded([this] {
-        m_state.organizationId = m_settings.ReadString(SettingsKeys::Id, QString());
+        m_state.organizationId = m_settings.readString(SettingsKeys::Id, QString());
         if (m_state.organizationId.isEmpty()) {
             while (m_state.organizationId.isEmpty())
-                m_state.organizationId = m_config.askForId();
-            m_settings.WriteString(SettingsKeys::Id, m_state.organizationId);
+                m_state.organizationId = m_config.idPrompt();
+            m_settings.writeString(SettingsKeys::Id, m_state.organizationId);
         }
 
         new OuterGeometryKeeper(this, openingOuterRectOnScreens(storedOuterRect(m_settings)));
 
-        m_toolbar->showGroups(InitGroupFilter(m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)));
-        m_toolbar->selectStoredEntries(m_settings.ReadInteger(SettingsKeys::FontSize, SettingsKeys::DefaultFontSize),
-                                       m_settings.ReadInteger(SettingsKeys::Style, SettingsKeys::DefaultStyle));
+        m_toolbar->showGroups(initGroupFilter(m_settings.readString(SettingsKeys::Group, Texts::AllGroups)));
+        m_toolbar->selectStoredEntries(m_settings.readInteger(SettingsKeys::FontSize, SettingsKeys::DefaultFontSize),
+                                       m_settings.readInteger(SettingsKeys::Style, SettingsKeys::DefaultStyle));
 
         m_state.viewMode = QStringLiteral("S");
-        NactiXML();
+        runRefreshCycle();
     });
 }
 
-void ReaderWindow::FormActivate()
+void ReaderWindow::windowActivated()
 {
     if (m_view->hasDocument())
         m_view->setFocus(Qt::ActiveWindowFocusReason);
@@ -148,10 +148,10 @@ void ReaderWindow::FormActivate()
         m_refreshTimer->start();
 }
 
-void ReaderWindow::FormClose()
+void ReaderWindow::storeGeometry()
 {
     const QRect outer = frameGeometry();
-    m_settings.WriteStrings({{SettingsKeys::Left, QString::number(outer.x())},
+    m_settings.writeStrings({{SettingsKeys::Left, QString::number(outer.x())},
                              {SettingsKeys::Top, QString::number(outer.y())},
                              {SettingsKeys::Width, QString::number(outer.width())},
                              {SettingsKeys::Height, QString::number(outer.height())}});
@@ -161,7 +161,7 @@ void ReaderWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        guarded([this] { FormActivate(); });
+        guarded([this] { windowActivated(); });
     if (event->type() == QEvent::ActivationChange)
         m_newsWatch->activationChanged();
 }
@@ -176,7 +176,7 @@ void ReaderWindow::closeEvent(QCloseEvent *event)
         return;
     }
     // A geometry that cannot be stored is reported, but never keeps the window open.
-    guarded([this] { FormClose(); });
+    guarded([this] { storeGeometry(); });
     event->accept();
 }
 
@@ -189,9 +189,9 @@ void ReaderWindow::guarded(const std::function<void()> &handler)
     }
 }
 
-void ReaderWindow::NactiXML()
+void ReaderWindow::runRefreshCycle()
 {
-    if (auto outcome = m_cycle->NactiXML(currentChoices()))
+    if (auto outcome = m_cycle->refresh(currentChoices()))
         m_lastOutcome = std::move(*outcome);
     if (m_closeAfterCycle && !m_cycle->isRunning()) {
         m_closeAfterCycle = false;
@@ -207,7 +207,7 @@ ReaderChoices ReaderWindow::currentChoices() const
     m_toolbar->readChoices(choices);
     choices.viewMode = m_state.viewMode;
     // Until the window was first shown the stored group is the one to keep.
-    choices.restoredGroup = m_state.firstLoad ? m_settings.ReadString(SettingsKeys::Group, Texts::AllGroups)
+    choices.restoredGroup = m_state.firstLoad ? m_settings.readString(SettingsKeys::Group, Texts::AllGroups)
                                               : choices.groupText;
     return choices;
 }
@@ -215,7 +215,7 @@ ReaderChoices ReaderWindow::currentChoices() const
 void ReaderWindow::storeChoices(const ReaderChoices &choices)
 {
     // One replacement of the file for all three, and none when they are stored already.
-    m_settings.WriteStrings({{SettingsKeys::Group, choices.restoredGroup},
+    m_settings.writeStrings({{SettingsKeys::Group, choices.restoredGroup},
                              {SettingsKeys::FontSize, QString::number(choices.fontSizeIndex)},
                              {SettingsKeys::Style, QString::number(choices.style)}});
 }
@@ -229,24 +229,24 @@ void ReaderWindow::runCommand(const QString &viewMode, const std::function<void(
     });
 }
 
-void ReaderWindow::Image1Click() { runCommand(QStringLiteral("S"), [this] { NactiXML(); }); }
-void ReaderWindow::Image2Click() { runCommand(QStringLiteral("I"), [this] { NactiXML(); }); }
-void ReaderWindow::Image3Click() { runCommand(QStringLiteral("K"), [this] { NactiXML(); }); }
-void ReaderWindow::ComboBox1Change() { runCommand({}, [this] { NactiXML(); }); }
-void ReaderWindow::ComboBox2Change() { runCommand(QStringLiteral("S"), [this] { NactiXML(); }); }
-void ReaderWindow::ComboBox3Change() { runCommand({}, [this] { NactiXML(); }); }
-void ReaderWindow::Timer1Timer() { runCommand({}, [this] { NactiXML(); }); }
+void ReaderWindow::reloadNews() { runCommand(QStringLiteral("S"), [this] { runRefreshCycle(); }); }
+void ReaderWindow::showInformation() { runCommand(QStringLiteral("I"), [this] { runRefreshCycle(); }); }
+void ReaderWindow::showContacts() { runCommand(QStringLiteral("K"), [this] { runRefreshCycle(); }); }
+void ReaderWindow::styleChosen() { runCommand({}, [this] { runRefreshCycle(); }); }
+void ReaderWindow::groupChosen() { runCommand(QStringLiteral("S"), [this] { runRefreshCycle(); }); }
+void ReaderWindow::fontSizeChosen() { runCommand({}, [this] { runRefreshCycle(); }); }
+void ReaderWindow::refreshTimerFired() { runCommand({}, [this] { runRefreshCycle(); }); }
 
-void ReaderWindow::Image7Click()
+void ReaderWindow::askForId()
 {
     runCommand({}, [this] {
-        const QString id = m_config.askForId();
+        const QString id = m_config.idPrompt();
         if (id.isEmpty())
             return;
         // Stored first: a new ID is kept even when its first cycle fails.
-        m_settings.WriteString(SettingsKeys::Id, id);
+        m_settings.writeString(SettingsKeys::Id, id);
         m_state.organizationId = id;
-        NactiXML();
+        runRefreshCycle();
     });
 }
 
@@ -278,7 +278,7 @@ void ReaderWindow::showPage(const QString &html)
     // A newer version of the page the user reads keeps their place; another page starts at its top.
     const bool samePage = m_state.viewMode == m_shownViewMode;
     m_shownViewMode = m_state.viewMode;
-    m_view->WBLoadHTML(html, samePage ? HtmlView::Place::Keep : HtmlView::Place::Top);
+    m_view->showHtml(html, samePage ? HtmlView::Place::Keep : HtmlView::Place::Top);
 }
 
 void ReaderWindow::applyOutcome(const CycleOutcome &outcome)

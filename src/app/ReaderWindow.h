@@ -39,14 +39,14 @@ public:
     FindBar *findBar() const { return m_findBar; }
 
     // The commands of the toolbar and the timer.
-    void Image1Click();
-    void Image2Click();
-    void Image3Click();
-    void Image7Click();
-    void ComboBox1Change();
-    void ComboBox2Change();
-    void ComboBox3Change();
-    void Timer1Timer();
+    void reloadNews();
+    void showInformation();
+    void showContacts();
+    void askForId();
+    void styleChosen();
+    void groupChosen();
+    void fontSizeChosen();
+    void refreshTimerFired();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -58,10 +58,10 @@ private:
     void buildViewPanel(QVBoxLayout *layout);
     void buildCommands();
 
-    void FormCreate();
-    void FormActivate();
-    void FormClose();
-    void NactiXML();
+    void startUp();
+    void windowActivated();
+    void storeGeometry();
+    void runRefreshCycle();
     ReaderChoices currentChoices() const;
     void storeChoices(const ReaderChoices &choices);
     void runCommand(const QString &viewMode, const std::function<void()> &command);

@@ -156,8 +156,8 @@ QRect openingOuterRectOnScreens(const OuterRect &stored)
 
 OuterRect storedOuterRect(const SettingsFile &settings)
 {
-    return {settings.ReadInteger(SettingsKeys::Left, SettingsKeys::DefaultLeft),
-            settings.ReadInteger(SettingsKeys::Top, SettingsKeys::DefaultTop),
-            settings.ReadInteger(SettingsKeys::Width, SettingsKeys::DefaultWidth),
-            settings.ReadInteger(SettingsKeys::Height, SettingsKeys::DefaultHeight)};
+    return {settings.readInteger(SettingsKeys::Left, SettingsKeys::DefaultLeft),
+            settings.readInteger(SettingsKeys::Top, SettingsKeys::DefaultTop),
+            settings.readInteger(SettingsKeys::Width, SettingsKeys::DefaultWidth),
+            settings.readInteger(SettingsKeys::Height, SettingsKeys::DefaultHeight)};
 }

@@ -86,7 +86,7 @@ QString upperAscii(QString text)
 
 } // namespace
 
-void FeedDocument::OpenFeedDocument(const QString &path)
+void FeedDocument::open(const QString &path)
 {
     close();
 
@@ -96,15 +96,15 @@ void FeedDocument::OpenFeedDocument(const QString &path)
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ReaderError(file.errorString());
-    OpenFeedBytes(data);
+    openBytes(data);
 }
 
-void FeedDocument::OpenFeedBytes(const QByteArray &data)
+void FeedDocument::openBytes(const QByteArray &data)
 {
     close();
     // Parsed aside so that a failure leaves this document closed, not half replaced.
     QDomDocument parsed;
-    ParseFeedBytes(data, parsed);
+    parseFeedBytes(data, parsed);
     m_dom = parsed;
     m_sourceSize = data.size();
     m_open = true;
@@ -130,12 +130,12 @@ bool FeedDocument::hasUtf8Declaration() const
     return upperAscii(declaredEncoding()) == u"UTF-8";
 }
 
-QDomElement FeedDocument::FirstInRun(const QString &name) const
+QDomElement FeedDocument::firstInRun(const QString &name) const
 {
     return firstMatchingChild(m_dom.documentElement(), name);
 }
 
-QDomElement NextInRun(const QDomElement &element, const QString &name)
+QDomElement nextInRun(const QDomElement &element, const QString &name)
 {
     // Only the very next node counts: a comment, text or other element ends the run.
     const QDomNode next = element.nextSibling();
@@ -144,7 +144,7 @@ QDomElement NextInRun(const QDomElement &element, const QString &name)
     return next.toElement();
 }
 
-QString ChildText(const QDomElement &element, const QString &name)
+QString childText(const QDomElement &element, const QString &name)
 {
     std::optional<QString> text = textOf(firstMatchingChild(element, name));
     if (!text)

@@ -18,9 +18,9 @@ public:
     // Parses the file. A document that is not well-formed (or cannot be read) throws
     // ReaderError with "<description>\r\nLine: <n>\r\n<first 40 characters of that line>";
     // the document then stays closed. External entities and resources are never read.
-    void OpenFeedDocument(const QString &path);
+    void open(const QString &path);
     // The same for the bytes of a feed already in memory.
-    void OpenFeedBytes(const QByteArray &data);
+    void openBytes(const QByteArray &data);
     void close();
 
     // The encoding named by the XML declaration as written; empty without one.
@@ -29,7 +29,7 @@ public:
     bool hasUtf8Declaration() const;
 
     // The first child element of the root that bears `name`; a null element when none.
-    QDomElement FirstInRun(const QString &name) const;
+    QDomElement firstInRun(const QString &name) const;
 
     const QDomDocument &dom() const { return m_dom; }
     // How many bytes the open document was parsed from: what its pages may be sized by.
@@ -43,14 +43,14 @@ private:
 
 // The node after `element` among the root's children when it is an element named exactly
 // `name`; a null element otherwise.
-QDomElement NextInRun(const QDomElement &element, const QString &name);
+QDomElement nextInRun(const QDomElement &element, const QString &name);
 
 // The text of the first child element of `element` named `name`; empty when there is none.
 // Throws ReaderError when that child holds anything but one text or CDATA node.
-QString ChildText(const QDomElement &element, const QString &name);
+QString childText(const QDomElement &element, const QString &name);
 
 // The children of one element that a reader step reads, found in a single pass over its
-// children: for each of `names` the first child that ChildText would take, and its text.
+// children: for each of `names` the first child that childText would take, and its text.
 // A child that holds more than a text only fails when its text is read, so a faulty child
 // that is never read fails nothing. `names` (at most 32) must outlive the object.
 class ChildTexts
@@ -58,7 +58,7 @@ class ChildTexts
 public:
     ChildTexts(const QDomElement &element, std::span<const QString> names);
 
-    // ChildText(element, names[index]), with its empty text and its ReaderError.
+    // childText(element, names[index]), with its empty text and its ReaderError.
     const QString &text(qsizetype index) const;
     // A number that is the same for two elements whose children of `names` are the same, in
     // this run of the program and in every later one; it reads no text, so it never fails.

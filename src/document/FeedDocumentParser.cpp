@@ -258,7 +258,7 @@ void diagnoseAndParse(const QByteArray &data, QDomDocument &dom)
 
 } // namespace
 
-void ParseFeedBytes(const QByteArray &data, QDomDocument &dom)
+void parseFeedBytes(const QByteArray &data, QDomDocument &dom)
 {
     // Most feeds are plain UTF-8 and well-formed: they are parsed once, straight into the
     // tree. Any other, and any that fails, goes the long way that tells what is wrong where.

@@ -173,7 +173,7 @@ private:
 
 } // namespace
 
-bool DownloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits)
+bool downloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits)
 {
     return DownloadJob(url, targetPath, limits).run();
 }

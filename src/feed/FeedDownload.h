@@ -18,4 +18,4 @@ struct DownloadLimits
 // system's proxy settings apply, redirects are followed, and only a final HTTP status of 2xx
 // succeeds. A failed download leaves no file at
 // `targetPath`. Spaces go on the wire as %20 and "#" as %23; everything else as given.
-bool DownloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits = {});
+bool downloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits = {});

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <random>
 
-QString BuildFeedUrl(const QString &baseUrl, const QString &organizationId, const QString &version)
+QString buildFeedUrl(const QString &baseUrl, const QString &organizationId, const QString &version)
 {
     return baseUrl + QStringLiteral("xml.php?id=") + organizationId
            + QStringLiteral("&user=DELPHI - Vymazano&aplikace=DELPHI&verze=") + version;
@@ -25,7 +25,7 @@ QString tempFeedName(int number, const QDateTime &localTime)
            + localTime.toString(QStringLiteral("yyyy_MM_dd_HH_mm_ss_zzz")) + QStringLiteral(".xml");
 }
 
-QString MakeTempFeedPath(const ReaderPaths &paths)
+QString makeTempFeedPath(const ReaderPaths &paths)
 {
     // Seeded once, on first use, so two cycles in the same millisecond still differ.
     static std::mt19937 generator(static_cast<std::mt19937::result_type>(
@@ -34,7 +34,7 @@ QString MakeTempFeedPath(const ReaderPaths &paths)
     return paths.workFolder() + u'/' + tempFeedName(numbers(generator), QDateTime::currentDateTime());
 }
 
-bool EnsureWorkFolder(const ReaderPaths &paths)
+bool ensureWorkFolder(const ReaderPaths &paths)
 {
     const QString folder = paths.workFolder();
     // QFileInfo follows links, so a link counts only when it leads to a folder.
@@ -48,13 +48,13 @@ bool fileExists(const QString &path)
     return QFileInfo(path).isFile();
 }
 
-bool ObtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
+bool obtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
                     const DownloadLimits &limits)
 {
-    tempFeedPath = MakeTempFeedPath(paths);
+    tempFeedPath = makeTempFeedPath(paths);
     bool offline = false;
 
-    if (!DownloadFeed(feedUrl, tempFeedPath, limits)) {
+    if (!downloadFeed(feedUrl, tempFeedPath, limits)) {
         const QString offlineCopy = paths.offlineCopy();
         if (!fileExists(offlineCopy))
             throw ReaderError(Texts::NoConnection);
@@ -103,7 +103,7 @@ bool replaceByLink(const QString &tempFeedPath, const QString &offlineCopy)
 
 } // namespace
 
-void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
+void refreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
 {
     if (!fileExists(tempFeedPath))
         return;
@@ -113,7 +113,7 @@ void RefreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
         copyFileAtomically(tempFeedPath, paths.offlineCopy());
 }
 
-std::optional<QString> DeleteTempFeed(const QString &tempFeedPath)
+std::optional<QString> deleteTempFeed(const QString &tempFeedPath)
 {
     if (fileExists(tempFeedPath) && !QFile::remove(tempFeedPath))
         return Texts::deleteFailed(QDir::toNativeSeparators(tempFeedPath));

@@ -33,21 +33,21 @@ void FeedWalk::walk(const FeedDocument &document)
 
     // A card takes about as many characters as its item has bytes in the feed; reserving a
     // quarter more spares the page its copies as it grows (what no card needs is never touched).
-    m_items.cardsHtml = StartCardsBuffer(document.sourceSize() + document.sourceSize() / 4);
+    m_items.cardsHtml = startCardsBuffer(document.sourceSize() + document.sourceSize() / 4);
 
     walkRun(document, ItemRun,
-            [&](const QDomElement &item) { NewsCardStep(item, m_cardSettings, m_items); }, m_items.look);
+            [&](const QDomElement &item) { newsCardStep(item, m_cardSettings, m_items); }, m_items.look);
 
     WindowLook noLook;
     walkRun(document, InfoRun, [&](const QDomElement &element) {
-        OrganizationInfoStep(element, m_choices.fontSizeText, m_choices.style, m_blocks);
+        organizationInfoStep(element, m_choices.fontSizeText, m_choices.style, m_blocks);
     }, noLook);
 }
 
 void FeedWalk::walkRun(const FeedDocument &document, const QString &runName,
                        const std::function<void(const QDomElement &)> &step, WindowLook &look)
 {
-    QDomElement element = document.FirstInRun(runName);
+    QDomElement element = document.firstInRun(runName);
     // A run without any element fails like a faulty element.
     if (element.isNull())
         throw ReaderError(Texts::BadTag);
@@ -58,14 +58,14 @@ void FeedWalk::walkRun(const FeedDocument &document, const QString &runName,
             // Whatever made the element faulty, the user is told the same.
             throw ReaderError(Texts::BadTag);
         }
-        element = NextInRun(element, runName);
+        element = nextInRun(element, runName);
         m_afterElement(std::exchange(look, WindowLook{}));
     } while (!element.isNull());
 }
 
 Pages FeedWalk::pages(bool offline)
 {
-    return AssembleBufferedPages(std::exchange(m_items.cardsHtml, QString()), m_blocks.info,
+    return assembleBufferedPages(std::exchange(m_items.cardsHtml, QString()), m_blocks.info,
                                  m_blocks.contacts, m_items.pageBackground, offline);
 }
 
@@ -76,5 +76,5 @@ QList<WalkedItem> FeedWalk::items()
 
 GroupFilterState FeedWalk::groupList() const
 {
-    return RefillGroupFilter(m_choices.restoredGroup, m_items.groups);
+    return refillGroupFilter(m_choices.restoredGroup, m_items.groups);
 }

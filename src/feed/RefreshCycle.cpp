@@ -32,7 +32,7 @@ RefreshCycle::RefreshCycle(RefreshHost &host, ReaderPaths paths, QString baseUrl
 {
 }
 
-std::optional<CycleOutcome> RefreshCycle::NactiXML(const ReaderChoices &choices)
+std::optional<CycleOutcome> RefreshCycle::refresh(const ReaderChoices &choices)
 {
     // A timer tick can fall due while this cycle pumps events; a second cycle would
     // close the document being walked and lose this cycle's temporary file.
@@ -56,13 +56,13 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
     // only learns what failed and the refresh timer keeps running.
     try {
         outcome.offline = fetch(choices);
-        m_document.OpenFeedDocument(m_tempFeedPath);
+        m_document.open(m_tempFeedPath);
         walk.walk(m_document);
 
         // Only a feed whose every element was read becomes the last good feed; a feed read
         // from the offline copy is that copy already.
         if (!outcome.offline)
-            RefreshOfflineCopy(m_paths, m_tempFeedPath);
+            refreshOfflineCopy(m_paths, m_tempFeedPath);
         outcome.pages = walk.pages(outcome.offline);
         outcome.groupList = walk.groupList();
         outcome.items = walk.items();
@@ -88,17 +88,17 @@ bool RefreshCycle::fetch(const ReaderChoices &choices)
     // the time it takes overlaps the engine's work on the page instead of adding to it.
     m_previousDocument = std::exchange(m_document, FeedDocument());
     m_host.pumpEvents();
-    const QString feedUrl = BuildFeedUrl(m_baseUrl, choices.organizationId, choices.version);
-    return ObtainFeedFile(m_paths, feedUrl, m_tempFeedPath, m_limits);
+    const QString feedUrl = buildFeedUrl(m_baseUrl, choices.organizationId, choices.version);
+    return obtainFeedFile(m_paths, feedUrl, m_tempFeedPath, m_limits);
 }
 
 void RefreshCycle::finish(const CycleOutcome &outcome)
 {
-    m_host.showPage(ChoosePage(outcome.pages, outcome.choices.viewMode));
+    m_host.showPage(choosePage(outcome.pages, outcome.choices.viewMode));
     m_previousDocument = FeedDocument();
     // The window refills the group list and stores the choices.
     m_host.applyOutcome(outcome);
-    if (const auto message = DeleteTempFeed(m_tempFeedPath))
+    if (const auto message = deleteTempFeed(m_tempFeedPath))
         m_host.showMessage(*message);
     m_host.setToolbarEnabled(true);
 }
@@ -109,10 +109,10 @@ void RefreshCycle::endFailedFeed(const CycleOutcome &outcome, const WindowLook &
     m_host.showLook(look);
     m_host.showMessage(outcome.failure);
     m_document.close();
-    AbortRefresh(outcome);
+    abortRefresh(outcome);
 }
 
-void RefreshCycle::AbortRefresh(const CycleOutcome &outcome)
+void RefreshCycle::abortRefresh(const CycleOutcome &outcome)
 {
     m_host.setToolbarEnabled(true);
     // Last: closing the box activates the window again, which would restart a refresh

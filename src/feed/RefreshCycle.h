@@ -24,7 +24,7 @@ public:
     // been given too. A call made while a cycle runs (a timer tick that fell due while the
     // cycle pumped) is skipped and returns nothing: the running cycle owns the document and
     // the temporary file until it ends.
-    std::optional<CycleOutcome> NactiXML(const ReaderChoices &choices);
+    std::optional<CycleOutcome> refresh(const ReaderChoices &choices);
     bool isRunning() const { return m_running; }
 
     const FeedDocument &document() const { return m_document; }
@@ -40,7 +40,7 @@ private:
     void endFailedFeed(const CycleOutcome &outcome, const WindowLook &look);
     void endFailedFinish(const QString &message);
     // Gives the toolbar back and has the window stop its refresh timer.
-    void AbortRefresh(const CycleOutcome &outcome);
+    void abortRefresh(const CycleOutcome &outcome);
 
     RefreshHost &m_host;
     ReaderPaths m_paths;

@@ -8,9 +8,9 @@ namespace {
 
 // One colour part: characters `from` and `from + 1`, fewer when the text ends sooner.
 // The colours come only from feed tags, so a bad one is reported as a bad tag.
-quint32 colorPart(const QString &sColor, qsizetype from)
+quint32 colorPart(const QString &colorText, qsizetype from)
 {
-    const QStringView piece = QStringView(sColor).mid(from, 2);
+    const QStringView piece = QStringView(colorText).mid(from, 2);
     if (piece.isEmpty())
         throw ReaderError(Texts::BadTag);
     quint32 value = 0;
@@ -25,10 +25,10 @@ quint32 colorPart(const QString &sColor, qsizetype from)
 
 } // namespace
 
-quint32 HexToTColor(const QString &sColor)
+quint32 colorFromHex(const QString &colorText)
 {
-    const quint32 red = colorPart(sColor, 0);
-    const quint32 green = colorPart(sColor, 2);
-    const quint32 blue = colorPart(sColor, 4);
+    const quint32 red = colorPart(colorText, 0);
+    const quint32 green = colorPart(colorText, 2);
+    const quint32 blue = colorPart(colorText, 4);
     return red + green * 256 + blue * 65536;
 }

@@ -6,7 +6,7 @@
 // "RRGGBB" (one or two hexadecimal digits a piece, characters after the sixth ignored) as a
 // window colour value: red in bits 0-7, green in 8-15, blue in 16-23.
 // Throws ReaderError on a text it cannot convert.
-quint32 HexToTColor(const QString &sColor);
+quint32 colorFromHex(const QString &colorText);
 
 // A window colour value as a QColor.
 inline QColor toQColor(quint32 tcolor)

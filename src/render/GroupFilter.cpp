@@ -38,7 +38,7 @@ void GroupList::add(const QString &group)
     m_entries.insert(at - m_entries.cbegin(), group);
 }
 
-GroupFilterState InitGroupFilter(const QString &storedGroup)
+GroupFilterState initGroupFilter(const QString &storedGroup)
 {
     GroupFilterState state{{Texts::AllGroups}, 0};
     if (storedGroup != Texts::AllGroups && !storedGroup.isEmpty()) {
@@ -48,12 +48,12 @@ GroupFilterState InitGroupFilter(const QString &storedGroup)
     return state;
 }
 
-bool PassesGroupFilter(int selectedIndex, const QString &selectedText, const QString &group)
+bool passesGroupFilter(int selectedIndex, const QString &selectedText, const QString &group)
 {
     return selectedIndex == 0 || group == selectedText;
 }
 
-GroupFilterState RefillGroupFilter(const QString &restoredGroup, const GroupList &groups)
+GroupFilterState refillGroupFilter(const QString &restoredGroup, const GroupList &groups)
 {
     GroupFilterState state{QStringList{Texts::AllGroups} + groups.entries(), 0};
     // The first equal entry wins, so a feed group that happens to be named like the

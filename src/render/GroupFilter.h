@@ -33,12 +33,12 @@ struct GroupFilterState
 };
 
 // Start-up: "Vše", plus the stored group (selected) unless it is "Vše" or empty.
-GroupFilterState InitGroupFilter(const QString &storedGroup);
+GroupFilterState initGroupFilter(const QString &storedGroup);
 
 // Whether an item of `group` gets a card while entry `selectedIndex` (text `selectedText`)
 // is chosen: entry 0 lets every item pass, any other only the exact same group.
-bool PassesGroupFilter(int selectedIndex, const QString &selectedText, const QString &group);
+bool passesGroupFilter(int selectedIndex, const QString &selectedText, const QString &group);
 
 // End of a cycle: "Vše" and the cycle's groups; the first entry equal to `restoredGroup`
 // is selected ("Vše" therefore always means entry 0), entry 0 when none is.
-GroupFilterState RefillGroupFilter(const QString &restoredGroup, const GroupList &groups);
+GroupFilterState refillGroupFilter(const QString &restoredGroup, const GroupList &groups);

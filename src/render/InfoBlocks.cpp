@@ -52,7 +52,7 @@ QString replaceIgnoringCase(const QString &text, const QString &mark, const QStr
     return result;
 }
 
-void OrganizationInfoStep(const QDomElement &element, const QString &fontSize, int style,
+void organizationInfoStep(const QDomElement &element, const QString &fontSize, int style,
                           InfoBlocks &blocks)
 {
     using namespace HtmlPieces::Info;

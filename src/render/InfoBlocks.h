@@ -11,7 +11,7 @@ struct InfoBlocks
 
 // One organization-info element: replaces both blocks by its wrapped texts with the
 // "<NADPIS>" heading marks styled. Throws ReaderError on a faulty element.
-void OrganizationInfoStep(const QDomElement &element, const QString &fontSize, int style,
+void organizationInfoStep(const QDomElement &element, const QString &fontSize, int style,
                           InfoBlocks &blocks);
 
 // Replaces every `mark` (ignoring letter case, left to right, inserted text not scanned again).

@@ -144,7 +144,7 @@ QSize pictureBoxSize(const QString &spacing, const QString &sizeX, const QString
     return {sum(*space, *width), sum(*space, *height)};
 }
 
-void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWalk &walk)
+void newsCardStep(const QDomElement &item, const CardSettings &settings, ItemWalk &walk)
 {
     using namespace HtmlPieces::Card;
 
@@ -165,11 +165,11 @@ void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
     const QString &sizeX = children.text(Item::SizeX);
     const QString &sizeY = children.text(Item::SizeY);
 
-    walk.look.toolbarColor = HexToTColor(walk.pageBackground);
+    walk.look.toolbarColor = colorFromHex(walk.pageBackground);
 
     const QSize box = pictureBoxSize(spacing, sizeX, sizeY);
 
-    if (!PassesGroupFilter(settings.groupIndex, settings.groupText, group)) {
+    if (!passesGroupFilter(settings.groupIndex, settings.groupText, group)) {
         walk.items.append({children.fingerprint(), false, {}});
         return;
     }

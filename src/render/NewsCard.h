@@ -62,7 +62,7 @@ struct ItemWalk
 // One feed item: caption, background, group, toolbar colour and, when it passes the
 // group filter, its card appended to `walk.cardsHtml`. Throws ReaderError on a faulty item;
 // `walk.look` then holds what the item changed before the fault.
-void NewsCardStep(const QDomElement &item, const CardSettings &settings, ItemWalk &walk);
+void newsCardStep(const QDomElement &item, const CardSettings &settings, ItemWalk &walk);
 
 // Pieces of the card, exposed for their own tests.
 QString cardDateText(const QString &date, const QString &time, const QString &dateTo,

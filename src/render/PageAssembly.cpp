@@ -24,7 +24,7 @@ QString pageHeader(const QString &pageBackground, bool offline)
 
 } // namespace
 
-Pages AssemblePages(const QString &cardsHtml, const QString &infoBlock, const QString &contactsBlock,
+Pages assemblePages(const QString &cardsHtml, const QString &infoBlock, const QString &contactsBlock,
                     const QString &pageBackground, bool offline)
 {
     using namespace HtmlPieces::Page;
@@ -32,7 +32,7 @@ Pages AssemblePages(const QString &cardsHtml, const QString &infoBlock, const QS
     return Pages{header + cardsHtml + End, header + infoBlock + End, header + contactsBlock + End};
 }
 
-QString StartCardsBuffer(qsizetype cardChars)
+QString startCardsBuffer(qsizetype cardChars)
 {
     QString buffer;
     const qsizetype chars = HeaderRoom + cardChars + HtmlPieces::Page::End.size();
@@ -42,14 +42,14 @@ QString StartCardsBuffer(qsizetype cardChars)
     return buffer;
 }
 
-Pages AssembleBufferedPages(QString cardsBuffer, const QString &infoBlock, const QString &contactsBlock,
+Pages assembleBufferedPages(QString cardsBuffer, const QString &infoBlock, const QString &contactsBlock,
                             const QString &pageBackground, bool offline)
 {
     using namespace HtmlPieces::Page;
     const QString header = pageHeader(pageBackground, offline);
     QString main;
     if (cardsBuffer.size() < HeaderRoom) {
-        // Not a buffer from StartCardsBuffer (no walk ran): it holds cards only.
+        // Not a buffer from startCardsBuffer (no walk ran): it holds cards only.
         main = header + cardsBuffer;
     } else if (header.size() <= HeaderRoom) {
         // The header fills the end of the room; dropping the unused start of a text only
@@ -66,7 +66,7 @@ Pages AssembleBufferedPages(QString cardsBuffer, const QString &infoBlock, const
     return Pages{main, header + infoBlock + End, header + contactsBlock + End};
 }
 
-const QString &ChoosePage(const Pages &pages, const QString &viewMode)
+const QString &choosePage(const Pages &pages, const QString &viewMode)
 {
     if (viewMode == u"I")
         return pages.info;

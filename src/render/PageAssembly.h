@@ -11,16 +11,16 @@ struct Pages
 
 // The three complete pages of a cycle, each marked "Offline" when the feed came from
 // the offline copy.
-Pages AssemblePages(const QString &cardsHtml, const QString &infoBlock, const QString &contactsBlock,
+Pages assemblePages(const QString &cardsHtml, const QString &infoBlock, const QString &contactsBlock,
                     const QString &pageBackground, bool offline);
 
 // A buffer for the item walk to append its cards to (ItemWalk::cardsHtml), with room in
 // front for the page header and `cardChars` characters reserved, so that the news page is
 // built around the cards without copying them.
-QString StartCardsBuffer(qsizetype cardChars);
-// AssemblePages for cards appended to a buffer from StartCardsBuffer, which becomes the news page.
-Pages AssembleBufferedPages(QString cardsBuffer, const QString &infoBlock, const QString &contactsBlock,
+QString startCardsBuffer(qsizetype cardChars);
+// assemblePages for cards appended to a buffer from startCardsBuffer, which becomes the news page.
+Pages assembleBufferedPages(QString cardsBuffer, const QString &infoBlock, const QString &contactsBlock,
                             const QString &pageBackground, bool offline);
 
 // "S" news, "I" information, "K" contacts; anything else the news page.
-const QString &ChoosePage(const Pages &pages, const QString &viewMode);
+const QString &choosePage(const Pages &pages, const QString &viewMode);

@@ -63,7 +63,7 @@ void writeBrowserEmulation(const QString &executableName, const QString &standIn
 
 #endif
 
-void ZapisDoRegistru()
+void writeBrowserEmulationValue()
 {
     writeBrowserEmulation(QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
                           browserEmulationStandInFile());

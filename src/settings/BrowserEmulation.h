@@ -7,7 +7,7 @@
 // that stands in for that hive. Throws ReaderError("Failed to set data for '<name>'").
 // No web view off Windows reads the value: it is written all the same so that start-up, and
 // the message a failed write shows, are one and the same on every system.
-void ZapisDoRegistru();
+void writeBrowserEmulationValue();
 
 // The same, for a given executable file name and (off Windows) stand-in file.
 void writeBrowserEmulation(const QString &executableName, const QString &standInFile);

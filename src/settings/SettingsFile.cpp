@@ -23,7 +23,7 @@ SettingsFile::SettingsFile(QString path)
 {
 }
 
-QString SettingsFile::ReadString(const QString &key, const QString &fallback) const
+QString SettingsFile::readString(const QString &key, const QString &fallback) const
 {
     const auto value = IniFile(m_path).value(SettingsKeys::Section, key);
     return value ? asRead(*value) : fallback;
@@ -38,12 +38,12 @@ QString SettingsFile::asRead(const QString &stored)
     return stored.first(length);
 }
 
-void SettingsFile::WriteString(const QString &key, const QString &value)
+void SettingsFile::writeString(const QString &key, const QString &value)
 {
-    WriteStrings({{key, value}});
+    writeStrings({{key, value}});
 }
 
-void SettingsFile::WriteStrings(const QList<std::pair<QString, QString>> &values)
+void SettingsFile::writeStrings(const QList<std::pair<QString, QString>> &values)
 {
     if (!IniFile(m_path).setValues(SettingsKeys::Section, values)) {
         const QString fullPath = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
@@ -51,12 +51,12 @@ void SettingsFile::WriteStrings(const QList<std::pair<QString, QString>> &values
     }
 }
 
-int SettingsFile::ReadInteger(const QString &key, int fallback) const
+int SettingsFile::readInteger(const QString &key, int fallback) const
 {
-    return parseWholeNumber(ReadString(key, QString())).value_or(fallback);
+    return parseWholeNumber(readString(key, QString())).value_or(fallback);
 }
 
-void SettingsFile::WriteInteger(const QString &key, int value)
+void SettingsFile::writeInteger(const QString &key, int value)
 {
-    WriteString(key, QString::number(value));
+    writeString(key, QString::number(value));
 }

@@ -195,7 +195,7 @@ void HtmlView::installContentPolicy()
     m_profile->scripts()->insert(script);
 }
 
-void HtmlView::WBLoadHTML(const QString &html, Place place)
+void HtmlView::showHtml(const QString &html, Place place)
 {
     // The new page is compared with the shown one as it is written over it. Once it differs,
     // the page being replaced is served no more, so its bytes are shared by nobody and the rest

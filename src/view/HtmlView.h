@@ -35,7 +35,7 @@ public:
     // Replaces the shown page by `html` and waits (pumping events, with a bound) until the
     // view has taken it. A page that is the shown one byte for byte is not loaded again: the
     // view keeps its scroll offset, its selection and an open search.
-    void WBLoadHTML(const QString &html, Place place = Place::Top);
+    void showHtml(const QString &html, Place place = Place::Top);
 
     // Runs one of the program's own scripts (never the page's) in the shown page.
     void runProgramScript(const QString &script);

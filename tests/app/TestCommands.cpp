@@ -83,7 +83,7 @@ private slots:
     {
         m_status = 200;
         m_dir = std::make_unique<QTemporaryDir>();
-        SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Id, QStringLiteral("demo"));
         m_window = std::make_unique<ReaderWindow>(ReaderConfig{ReaderPaths(m_dir->path()), m_server.baseUrl(), [this] {
             return m_idAnswers.isEmpty() ? QString() : m_idAnswers.takeFirst();
         }});
@@ -97,10 +97,10 @@ private slots:
     {
         QVERIFY(shownPage().contains(QStringLiteral("Turnaj")));
         const int before = requests();
-        m_window->Image3Click();
+        m_window->showContacts();
         QCOMPARE(m_window->state().viewMode, QStringLiteral("K"));
         QVERIFY(shownPage().contains(QStringLiteral("Kontakty spolku")));
-        m_window->Image1Click();
+        m_window->reloadNews();
         QCOMPARE(m_window->state().viewMode, QStringLiteral("S"));
         QVERIFY(shownPage().contains(QStringLiteral("Turnaj")));
         QCOMPARE(requests(), before + 2);  // every command fetches the feed anew
@@ -108,7 +108,7 @@ private slots:
 
     void shouldShowFilteredNewsWhenGroupChosenOnInformationPage()
     {
-        m_window->Image2Click();
+        m_window->showInformation();
         QVERIFY(shownPage().contains(QStringLiteral("Informace spolku")));
         QComboBox *groups = toolbar()->groupList();
         const int sport = groups->findText(QStringLiteral("Sport"));
@@ -119,20 +119,20 @@ private slots:
         QVERIFY(shownPage().contains(QStringLiteral("Běh")));
         QVERIFY(!shownPage().contains(QStringLiteral("Koncert")));
         QCOMPARE(groups->currentText(), QStringLiteral("Sport"));
-        QCOMPARE(settings().ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport"));
+        QCOMPARE(settings().readString(SettingsKeys::Group, {}), QStringLiteral("Sport"));
     }
 
     void shouldKeepContactsPageWhenStyleOrFontSizeChosen()
     {
-        m_window->Image3Click();
+        m_window->showContacts();
         choose(toolbar()->styleList(), 2);
         QVERIFY(shownPage().contains(QStringLiteral("Kontakty spolku")));
         QVERIFY(shownPage().contains(QStringLiteral("box-shadow")));
         choose(toolbar()->fontSizeList(), 12);  // "20"
         QCOMPARE(m_window->state().viewMode, QStringLiteral("K"));
         QVERIFY(shownPage().contains(QStringLiteral("font-size: 20px")));
-        QCOMPARE(settings().ReadInteger(SettingsKeys::FontSize, -5), 12);
-        QCOMPARE(settings().ReadInteger(SettingsKeys::Style, -5), 2);
+        QCOMPARE(settings().readInteger(SettingsKeys::FontSize, -5), 12);
+        QCOMPARE(settings().readInteger(SettingsKeys::Style, -5), 2);
     }
 
     // A reload that changes no choice leaves the settings file alone; a changed choice
@@ -147,21 +147,21 @@ private slots:
         const QByteArray stored = fileBytes(path);
         const ino_t before = inode();
         QVERIFY(before != 0);
-        m_window->Image1Click();
-        m_window->Image1Click();
+        m_window->reloadNews();
+        m_window->reloadNews();
         QCOMPARE(inode(), before);
         QCOMPARE(fileBytes(path), stored);
 
         choose(toolbar()->fontSizeList(), 12);  // "20"
         QVERIFY(inode() != before);
-        QCOMPARE(settings().ReadInteger(SettingsKeys::FontSize, -5), 12);
-        QCOMPARE(settings().ReadString(SettingsKeys::Group, {}), Texts::AllGroups);
-        QCOMPARE(settings().ReadString(SettingsKeys::Id, {}), QStringLiteral("demo"));
+        QCOMPARE(settings().readInteger(SettingsKeys::FontSize, -5), 12);
+        QCOMPARE(settings().readString(SettingsKeys::Group, {}), Texts::AllGroups);
+        QCOMPARE(settings().readString(SettingsKeys::Id, {}), QStringLiteral("demo"));
     }
 
     void shouldReloadNewsOnF5()
     {
-        m_window->Image3Click();
+        m_window->showContacts();
         const int before = requests();
         activate();
         // The key arrives at the active window as the window system delivers it; the shortcut
@@ -176,10 +176,10 @@ private slots:
     {
         const int before = requests();
         m_idAnswers = {QString()};
-        m_window->Image7Click();
+        m_window->askForId();
         QCOMPARE(requests(), before);
         QCOMPARE(m_window->state().organizationId, QStringLiteral("demo"));
-        QCOMPARE(settings().ReadString(SettingsKeys::Id, {}), QStringLiteral("demo"));
+        QCOMPARE(settings().readString(SettingsKeys::Id, {}), QStringLiteral("demo"));
     }
 
     void shouldStoreNewIdEvenWhenItsCycleFails()
@@ -187,8 +187,8 @@ private slots:
         ModalWatcher boxes;
         m_status = 404;
         m_idAnswers = {QStringLiteral("jiny spolek")};
-        m_window->Image7Click();
-        QCOMPARE(settings().ReadString(SettingsKeys::Id, {}), QStringLiteral("jiny spolek"));
+        m_window->askForId();
+        QCOMPARE(settings().readString(SettingsKeys::Id, {}), QStringLiteral("jiny spolek"));
         QCOMPARE(m_window->state().organizationId, QStringLiteral("jiny spolek"));
         QVERIFY(m_server.requestLines().last().startsWith("GET /reader/xml.php?id=jiny%20spolek&"));
         // The offline copy of the first feed stood in for the failed download.
@@ -219,7 +219,7 @@ private slots:
             QTest::mouseClick(styles, Qt::LeftButton);
             QTest::keyClick(styles, Qt::Key_Down);
         });
-        m_window->Image1Click();
+        m_window->reloadNews();
         QVERIFY(clickedDuringCycle);
         QVERIFY(!commandsEnabledDuringCycle);
         QCOMPARE(enabledCommands(), commands.size());
@@ -238,7 +238,7 @@ private slots:
         QVERIFY(timer()->isActive());
         QVERIFY(!m_window->state().firstLoad);
         timer()->setInterval(200);
-        m_window->Image2Click();
+        m_window->showInformation();
         const int before = requests();
         QTRY_VERIFY_WITH_TIMEOUT(requests() > before, 60000);
         QTRY_VERIFY_WITH_TIMEOUT(!m_window->cycle().isRunning(), 60000);
@@ -260,7 +260,7 @@ private slots:
         QVERIFY(!timer()->isActive());
 
         m_status = 200;
-        m_window->Image1Click();
+        m_window->reloadNews();
         QCOMPARE(boxes.boxes.size(), 1);
         QVERIFY(!timer()->isActive());
         const int afterReload = requests();

@@ -68,7 +68,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString settingsPath = dir.filePath(QStringLiteral("Settings.ini"));
-        SettingsFile(settingsPath).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        SettingsFile(settingsPath).writeString(SettingsKeys::Id, QStringLiteral("demo"));
         ReaderWindow window(ReaderConfig{ReaderPaths(dir.path()), m_server.baseUrl(), [] { return QString(); }});
 
         // The first cycle, with the lists as start-up leaves them.

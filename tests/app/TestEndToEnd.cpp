@@ -77,7 +77,7 @@ private slots:
             ReaderWindow window(ReaderConfig{ReaderPaths(m_folder.path()), m_baseUrl, {}});
             QCOMPARE(boxes.inputCaptions, QStringList{QStringLiteral("ID organizace|Zadej ID organizace")});
             QVERIFY(boxes.boxes.isEmpty());
-            QCOMPARE(SettingsFile(settingsPath).ReadString(SettingsKeys::Id, {}), QStringLiteral("demo"));
+            QCOMPARE(SettingsFile(settingsPath).readString(SettingsKeys::Id, {}), QStringLiteral("demo"));
             QVERIFY(m_server.readAll().contains(
                 "GET /reader/xml.php?id=demo&user=DELPHI%20-%20Vymazano&aplikace=DELPHI&verze=1.50"));
 
@@ -89,12 +89,12 @@ private slots:
             QVERIFY(allItems >= 12);
             QCOMPARE(cardsShown(window), allItems);
             QVERIFY(window.windowTitle().endsWith(QStringLiteral(" - 1.50")));
-            QCOMPARE(SettingsFile(settingsPath).ReadString(SettingsKeys::Group, {}), Texts::AllGroups);
+            QCOMPARE(SettingsFile(settingsPath).readString(SettingsKeys::Group, {}), Texts::AllGroups);
 
-            window.Image2Click();
+            window.showInformation();
             QVERIFY(pageText(window).contains(QStringLiteral("Otevírací doba"), Qt::CaseInsensitive));
             QCOMPARE(cardsShown(window), 1);  // the information block alone
-            window.Image3Click();
+            window.showContacts();
             QVERIFY(runPageScript(window.view(), QStringLiteral("document.body.innerHTML")).toString()
                         .contains(QStringLiteral("@")));
 
@@ -110,7 +110,7 @@ private slots:
             // The server goes away: the last good feed is shown, marked.
             m_server.kill();
             m_server.waitForFinished();
-            window.Image1Click();
+            window.reloadNews();
             QVERIFY(boxes.boxes.isEmpty());
             QVERIFY(pageText(window).startsWith(Texts::OfflineMark));
             QCOMPARE(cardsShown(window), itemsOfGroup("Sport"));

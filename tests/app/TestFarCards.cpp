@@ -59,7 +59,7 @@ private slots:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        SettingsFile(m_dir.filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        SettingsFile(m_dir.filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Id, QStringLiteral("demo"));
         m_window = std::make_unique<ReaderWindow>(ReaderConfig{ReaderPaths(m_dir.path()), m_server.baseUrl(), {}});
         m_window->resize(600, 500);
         m_window->show();

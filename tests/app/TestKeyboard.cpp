@@ -105,7 +105,7 @@ private slots:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Id, QStringLiteral("demo"));
         m_idAnswers.clear();
         m_asked = 0;
         m_window = std::make_unique<ReaderWindow>(ReaderConfig{ReaderPaths(m_dir->path()), m_server.baseUrl(), [this] {
@@ -147,7 +147,7 @@ private slots:
         press(Qt::Key_Down);
         QCOMPARE(requests(), before + 1);
         QCOMPARE(bar->groupList()->currentIndex(), 1);
-        QCOMPARE(settings().ReadString(SettingsKeys::Group, {}), bar->groupList()->currentText());
+        QCOMPARE(settings().readString(SettingsKeys::Group, {}), bar->groupList()->currentText());
 
         press(Qt::Key_Tab);
         QTRY_VERIFY(bar->fontSizeList()->hasFocus());
@@ -158,7 +158,7 @@ private slots:
         press(Qt::Key_Tab);
         QTRY_VERIFY(bar->styleList()->hasFocus());
         press(Qt::Key_Down);
-        QCOMPARE(settings().ReadInteger(SettingsKeys::Style, -1), 1);
+        QCOMPARE(settings().readInteger(SettingsKeys::Style, -1), 1);
 
         press(Qt::Key_Tab);
         QTRY_VERIFY(bar->informationButton()->hasFocus());
@@ -198,7 +198,7 @@ private slots:
         QFETCH(QString, viewMode);
         QFETCH(QString, fontSize);
         // Starts on the contacts page, so that the news key shows a change too.
-        m_window->Image3Click();
+        m_window->showContacts();
         focusView();
         const int before = requests();
         press(key, Qt::KeyboardModifiers(modifiers));
@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(m_window->state().viewMode, viewMode);
         QCOMPARE(toolbar()->fontSizeList()->currentText(), fontSize);
         QVERIFY(shownPage().contains(QStringLiteral("font-size: %1px").arg(fontSize)));
-        QCOMPARE(settings().ReadInteger(SettingsKeys::FontSize, -1), toolbar()->fontSizeList()->currentIndex());
+        QCOMPARE(settings().readInteger(SettingsKeys::FontSize, -1), toolbar()->fontSizeList()->currentIndex());
     }
 
     void shouldAskForIdOnCtrlL()
@@ -215,7 +215,7 @@ private slots:
         m_idAnswers = {QStringLiteral("druhy")};
         press(Qt::Key_L, Qt::ControlModifier);
         QCOMPARE(m_asked, 1);
-        QCOMPARE(settings().ReadString(SettingsKeys::Id, {}), QStringLiteral("druhy"));
+        QCOMPARE(settings().readString(SettingsKeys::Id, {}), QStringLiteral("druhy"));
     }
 
     // The text size keys stop at the ends of the list; Ctrl+0 goes back to "12". A key that

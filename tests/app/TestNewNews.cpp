@@ -157,7 +157,7 @@ private slots:
         QVERIFY(standInBus().registerService(QStringLiteral("org.freedesktop.Notifications")));
         m_standIn.calls.clear();
         m_dir = std::make_unique<QTemporaryDir>();
-        SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Id, QStringLiteral("demo"));
     }
 
     void cleanup()
@@ -177,7 +177,7 @@ private slots:
         workElsewhere();
 
         serve({Exhibition, Tournament, Concert, Run});
-        m_window->Timer1Timer();
+        m_window->refreshTimerFired();
         QTRY_COMPARE_WITH_TIMEOUT(m_standIn.calls.size(), 1, 60000);
         const NotificationStandIn::Call first = m_standIn.calls.at(0);
         QCOMPARE(first.summary, QStringLiteral("2 nové zprávy"));
@@ -193,10 +193,10 @@ private slots:
 
         // The same news again: no second notification, the marks stay. The next notification
         // is the one of the next new item alone.
-        m_window->Timer1Timer();
+        m_window->refreshTimerFired();
         QCOMPARE(markedCards().count(u'|'), 1);
         serve({Exhibition, Tournament, Concert, Run, Meeting});
-        m_window->Timer1Timer();
+        m_window->refreshTimerFired();
         QTRY_COMPARE_WITH_TIMEOUT(m_standIn.calls.size(), 2, 60000);
         QCOMPARE(m_standIn.calls.at(1).summary, QStringLiteral("1 nová zpráva"));
         QCOMPARE(m_standIn.calls.at(1).body, QStringLiteral("Schůze"));
@@ -231,34 +231,34 @@ private slots:
         m_window->activateWindow();
         QTRY_VERIFY_WITH_TIMEOUT(m_window->isActiveWindow(), 60000);
         serve({Run, Tournament});
-        m_window->Timer1Timer();
+        m_window->refreshTimerFired();
         QVERIFY(markedCards().contains(QStringLiteral("Běh")));
         // Told by its mark: working elsewhere later brings no notification for it.
         workElsewhere();
         serve({Meeting, Run, Tournament});
-        m_window->Timer1Timer();
+        m_window->refreshTimerFired();
         QTRY_COMPARE_WITH_TIMEOUT(m_standIn.calls.size(), 1, 60000);
         QCOMPARE(m_standIn.calls.at(0).body, QStringLiteral("Schůze"));
     }
 
     void newsOfAHiddenGroupIsNewWithoutNotification()
     {
-        SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Group, QStringLiteral("Sport"));
+        SettingsFile(m_dir->filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Group, QStringLiteral("Sport"));
         serve({Tournament, Concert});
         openWindow();
         workElsewhere();
         serve({Exhibition, Tournament, Concert});
-        m_window->Timer1Timer();
+        m_window->refreshTimerFired();
         QCOMPARE(markedCards(), QString());
         serve({Exhibition, Tournament, Concert, Run});
-        m_window->Timer1Timer();
+        m_window->refreshTimerFired();
         QTRY_COMPARE_WITH_TIMEOUT(m_standIn.calls.size(), 1, 60000);
         QCOMPARE(m_standIn.calls.at(0).summary, QStringLiteral("1 nová zpráva"));
         QCOMPARE(m_standIn.calls.at(0).body, QStringLiteral("Běh"));
         // Shown with every group, the hidden item is new as well.
         auto *groups = m_window->findChild<QComboBox *>(QStringLiteral("ComboBox2"));
         groups->setCurrentIndex(0);
-        m_window->ComboBox2Change();
+        m_window->groupChosen();
         QVERIFY(markedCards().contains(QStringLiteral("Výstava")));
         QVERIFY(markedCards().contains(QStringLiteral("Běh")));
     }
@@ -270,11 +270,11 @@ private slots:
         openWindow();
         workElsewhere();
         m_idAnswers << QStringLiteral("jina");
-        m_window->Image7Click();
+        m_window->askForId();
         QVERIFY(m_window->view()->currentPageBytes().contains("Koncert"));
         QCOMPARE(markedCards(), QString());
         serveOther({Meeting, Concert, Exhibition});
-        m_window->Timer1Timer();
+        m_window->refreshTimerFired();
         QTRY_COMPARE_WITH_TIMEOUT(m_standIn.calls.size(), 1, 60000);
         QCOMPARE(m_standIn.calls.at(0).summary, QStringLiteral("1 nová zpráva"));
     }
@@ -286,7 +286,7 @@ private slots:
         openWindow();
         workElsewhere();
         serve({Run, Tournament});
-        m_window->Timer1Timer();  // a box would hold this call until the test's time ran out
+        m_window->refreshTimerFired();  // a box would hold this call until the test's time ran out
         QVERIFY(m_window->lastOutcome().failure.isEmpty());
         QVERIFY(markedCards().contains(QStringLiteral("Běh")));
         QCOMPARE(m_standIn.calls.size(), 0);

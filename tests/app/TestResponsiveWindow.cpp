@@ -50,7 +50,7 @@ private slots:
     void shouldStayAliveAndHoldCloseWhileFeedDownloads()
     {
         QTemporaryDir dir;
-        SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Id, QStringLiteral("demo"));
         ReaderWindow window(ReaderConfig{ReaderPaths(dir.path()), m_server.baseUrl(), {}});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -71,14 +71,14 @@ private slots:
         duringDownload.start();
 
         m_holdAnswers = true;
-        window.Image1Click();
+        window.reloadNews();
         duringDownload.stop();
 
         QVERIFY(servedDuringDownload);
         QVERIFY(visibleAfterClose);  // the close waited for the cycle
         QVERIFY(window.view()->currentPageBytes().contains("Turnaj"));
         QTRY_VERIFY(!window.isVisible());  // and came once the cycle had ended
-        QCOMPARE(SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))).ReadInteger(SettingsKeys::Width, -1),
+        QCOMPARE(SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))).readInteger(SettingsKeys::Width, -1),
                  window.frameGeometry().width());
     }
 };

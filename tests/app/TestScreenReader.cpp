@@ -93,7 +93,7 @@ private slots:
     {
         qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
         qunsetenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY");
-        SettingsFile(m_dir.filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        SettingsFile(m_dir.filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Id, QStringLiteral("demo"));
 
         // A session bus of the test's own, with the stand-in accessibility status on it.
         m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),

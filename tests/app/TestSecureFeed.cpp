@@ -111,7 +111,7 @@ void TestSecureFeed::shouldShowFeedAndPicturesOverHttpsAndKeepPicturesForOffline
 
         // The server goes away; a reload shows the last good feed with its pictures.
         server.reset();
-        window.Image1Click();
+        window.reloadNews();
         QVERIFY(boxes.boxes.isEmpty());
         QVERIFY(pageText(window).startsWith(Texts::OfflineMark));
         QTRY_VERIFY_WITH_TIMEOUT(picturesShown(window), 20000);

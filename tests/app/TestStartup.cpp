@@ -62,7 +62,7 @@ private:
             {
                 SettingsFile file(dir.filePath(QStringLiteral("Settings.ini")));
                 for (const auto &[key, value] : settings)
-                    file.WriteString(key, value);
+                    file.writeString(key, value);
             }
             window = std::make_unique<ReaderWindow>(ReaderConfig{ReaderPaths(dir.path()), baseUrl, [this] {
                 ++asked;
@@ -96,7 +96,7 @@ private slots:
         Reader reader(m_server.baseUrl(), {}, {QString(), QString(), QStringLiteral("moje id")});
         QCOMPARE(reader.asked, 3);
         QCOMPARE(reader.window->state().organizationId, QStringLiteral("moje id"));
-        QCOMPARE(reader.settings().ReadString(SettingsKeys::Id, {}), QStringLiteral("moje id"));
+        QCOMPARE(reader.settings().readString(SettingsKeys::Id, {}), QStringLiteral("moje id"));
         QVERIFY(boxes.boxes.isEmpty());
         // The first cycle ran with that ID before the window was shown.
         QVERIFY(reader.window->isHidden());
@@ -129,7 +129,7 @@ private slots:
         QVERIFY(QDir(reader.dir.filePath(QStringLiteral("tmp"))).exists());
         // The first cycle stored the choices and named the window after the organization.
         QCOMPARE(reader.window->windowTitle(), QStringLiteral("Spolek - 1.50"));
-        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::FontSize, -5), 4);
+        QCOMPARE(reader.settings().readInteger(SettingsKeys::FontSize, -5), 4);
     }
 
     void shouldRestoreStoredChoices_data()
@@ -177,8 +177,8 @@ private slots:
         const QString page = reader.window->lastOutcome().pages.main;
         QVERIFY(page.contains(QStringLiteral("font-size: px; letter-spacing")));
         QVERIFY(page.contains(QStringLiteral("border-radius: 5px; \">")));
-        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::FontSize, 0), -1);
-        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::Style, 0), -1);
+        QCOMPARE(reader.settings().readInteger(SettingsKeys::FontSize, 0), -1);
+        QCOMPARE(reader.settings().readInteger(SettingsKeys::Style, 0), -1);
     }
 
     // Until the window was first activated, every cycle selects the stored group again: the
@@ -195,7 +195,7 @@ private slots:
         emit groups->activated(0);
         QVERIFY(reader.window->state().firstLoad);
         QCOMPARE(groups->currentText(), QStringLiteral("Sport"));
-        QCOMPARE(reader.settings().ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport"));
+        QCOMPARE(reader.settings().readString(SettingsKeys::Group, {}), QStringLiteral("Sport"));
     }
 
     // Saves interrupted by the end of the process leave copies beside the settings and the
@@ -205,7 +205,7 @@ private slots:
     void shouldRemoveCopiesOfInterruptedSavesAtStart()
     {
         QTemporaryDir dir;
-        SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))).WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        SettingsFile(dir.filePath(QStringLiteral("Settings.ini"))).writeString(SettingsKeys::Id, QStringLiteral("demo"));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("tmp")));
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("pictures")));
         const QString picture = QStringLiteral("pictures/9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08.picture");
@@ -291,10 +291,10 @@ private slots:
         QVERIFY(reader.window->close());
         // The outer rectangle is stored, frame included.
         const SettingsFile settings = reader.settings();
-        QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 0), reader.window->frameGeometry().x());
-        QCOMPARE(settings.ReadInteger(SettingsKeys::Top, 0), reader.window->frameGeometry().y());
-        QCOMPARE(settings.ReadInteger(SettingsKeys::Width, 0), 600 + frame.left() + frame.right());
-        QCOMPARE(settings.ReadInteger(SettingsKeys::Height, 0), 420 + frame.top() + frame.bottom());
+        QCOMPARE(settings.readInteger(SettingsKeys::Left, 0), reader.window->frameGeometry().x());
+        QCOMPARE(settings.readInteger(SettingsKeys::Top, 0), reader.window->frameGeometry().y());
+        QCOMPARE(settings.readInteger(SettingsKeys::Width, 0), 600 + frame.left() + frame.right());
+        QCOMPARE(settings.readInteger(SettingsKeys::Height, 0), 420 + frame.top() + frame.bottom());
     }
 
     void shouldCloseEvenWhenGeometryCannotBeStored()
@@ -498,8 +498,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(reader.window->frameGeometry(), expected, 60000);
         QVERIFY(reader.window->close());
         QVERIFY(!reader.window->isVisible());
-        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::Width, 0), expected.width());
-        QCOMPARE(reader.settings().ReadInteger(SettingsKeys::Left, -1), expected.x());
+        QCOMPARE(reader.settings().readInteger(SettingsKeys::Width, 0), expected.width());
+        QCOMPARE(reader.settings().readInteger(SettingsKeys::Left, -1), expected.x());
     }
 
     void shouldTitleBoxesAfterExecutable_data()

@@ -103,11 +103,11 @@ private:
     static void storeGeometry(const QTemporaryDir &dir, int left, int top, int width, int height)
     {
         SettingsFile settings(dir.filePath(QStringLiteral("Settings.ini")));
-        settings.WriteString(SettingsKeys::Id, QStringLiteral("demo"));
-        settings.WriteInteger(SettingsKeys::Left, left);
-        settings.WriteInteger(SettingsKeys::Top, top);
-        settings.WriteInteger(SettingsKeys::Width, width);
-        settings.WriteInteger(SettingsKeys::Height, height);
+        settings.writeString(SettingsKeys::Id, QStringLiteral("demo"));
+        settings.writeInteger(SettingsKeys::Left, left);
+        settings.writeInteger(SettingsKeys::Top, top);
+        settings.writeInteger(SettingsKeys::Width, width);
+        settings.writeInteger(SettingsKeys::Height, height);
     }
     static void storeGeometry(const QTemporaryDir &dir, const QRect &outer)
     {
@@ -117,8 +117,8 @@ private:
     static QRect storedGeometry(const QTemporaryDir &dir)
     {
         const SettingsFile settings(dir.filePath(QStringLiteral("Settings.ini")));
-        return {settings.ReadInteger(SettingsKeys::Left, -1), settings.ReadInteger(SettingsKeys::Top, -1),
-                settings.ReadInteger(SettingsKeys::Width, -1), settings.ReadInteger(SettingsKeys::Height, -1)};
+        return {settings.readInteger(SettingsKeys::Left, -1), settings.readInteger(SettingsKeys::Top, -1),
+                settings.readInteger(SettingsKeys::Width, -1), settings.readInteger(SettingsKeys::Height, -1)};
     }
 
     // Shows the window and waits until the window manager has framed it where it belongs.

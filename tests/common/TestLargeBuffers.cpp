@@ -119,7 +119,7 @@ private slots:
         if (!systemHasLargePages())
             QSKIP("this system has no transparent large pages");
         keepLargeBuffersOffTheHeap();
-        QString cards = StartCardsBuffer(8 * MiB);
+        QString cards = startCardsBuffer(8 * MiB);
         const std::optional<Mapping> mapped = mappingOf(cards.constData() + 4 * MiB);
         QVERIFY(mapped);
         QVERIFY(mapped->largePagesAdvised);

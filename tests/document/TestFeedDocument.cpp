@@ -35,9 +35,9 @@ QByteArray info(const QByteArray &id)
 QStringList walk(const FeedDocument &document, const QString &run)
 {
     QStringList ids;
-    for (QDomElement element = document.FirstInRun(run); !element.isNull();
-         element = NextInRun(element, run))
-        ids << ChildText(element, QStringLiteral("id"));
+    for (QDomElement element = document.firstInRun(run); !element.isNull();
+         element = nextInRun(element, run))
+        ids << childText(element, QStringLiteral("id"));
     return ids;
 }
 
@@ -64,7 +64,7 @@ private:
     QString openFailure(FeedDocument &document, const QByteArray &bytes)
     {
         try {
-            document.OpenFeedDocument(writeFeed(bytes));
+            document.open(writeFeed(bytes));
         } catch (const ReaderError &error) {
             return error.message();
         }
@@ -119,7 +119,7 @@ private slots:
         QVERIFY(document.isOpen());
         QCOMPARE(document.declaredEncoding(), encoding);
         QCOMPARE(document.hasUtf8Declaration(), utf8);
-        QCOMPARE(ChildText(document.dom().documentElement(), QStringLiteral("t")), text);
+        QCOMPARE(childText(document.dom().documentElement(), QStringLiteral("t")), text);
     }
 
     void shouldRejectDocumentThatIsNotWellFormed_data()
@@ -221,7 +221,7 @@ private slots:
 
         QVERIFY(!document.isOpen());
         QVERIFY(document.dom().documentElement().isNull());
-        QVERIFY(document.FirstInRun(QStringLiteral("zelton_information")).isNull());
+        QVERIFY(document.firstInRun(QStringLiteral("zelton_information")).isNull());
         QCOMPARE(document.declaredEncoding(), QString());
     }
 
@@ -239,26 +239,26 @@ private slots:
         FeedDocument document;
         QCOMPARE(openFailure(document, Declaration + item("A")), QString());
         try {
-            document.OpenFeedDocument(path);
+            document.open(path);
             QFAIL("an unreadable file opened");
         } catch (const ReaderError &error) {
             QVERIFY(!error.message().isEmpty());
             QVERIFY2(!error.message().contains(QStringLiteral("Line:")), qPrintable(error.message()));
         }
         QVERIFY(!document.isOpen());
-        QVERIFY(document.FirstInRun(QStringLiteral("zelton_information")).isNull());
+        QVERIFY(document.firstInRun(QStringLiteral("zelton_information")).isNull());
     }
 
     void shouldReleaseDocumentOnClose()
     {
         FeedDocument document;
         QCOMPARE(openFailure(document, Declaration + "<feed>" + item("A") + "</feed>"), QString());
-        QVERIFY(!document.FirstInRun(QStringLiteral("zelton_information")).isNull());
+        QVERIFY(!document.firstInRun(QStringLiteral("zelton_information")).isNull());
 
         document.close();
         QVERIFY(!document.isOpen());
         QVERIFY(document.dom().documentElement().isNull());
-        QVERIFY(document.FirstInRun(QStringLiteral("zelton_information")).isNull());
+        QVERIFY(document.firstInRun(QStringLiteral("zelton_information")).isNull());
         QCOMPARE(document.declaredEncoding(), QString());
         QVERIFY(!document.hasUtf8Declaration());
     }
@@ -354,8 +354,8 @@ private slots:
         QCOMPARE(walk(feed, QStringLiteral("zelton_information")), (QStringList{"A", "B"}));
         QCOMPARE(walk(feed, QStringLiteral("zelton_other_information")), QStringList{"I"});
         const QDomElement second =
-            NextInRun(feed.FirstInRun(QStringLiteral("zelton_information")), QStringLiteral("zelton_information"));
-        QCOMPARE(ChildText(second, QStringLiteral("ZELTON_TEXT")), QStringLiteral("Dobrý den"));
+            nextInRun(feed.firstInRun(QStringLiteral("zelton_information")), QStringLiteral("zelton_information"));
+        QCOMPARE(childText(second, QStringLiteral("ZELTON_TEXT")), QStringLiteral("Dobrý den"));
     }
 
     void shouldReadElementText_data()
@@ -407,9 +407,9 @@ private slots:
         QCOMPARE(openFailure(feed, Declaration + "<feed><zelton_information>" + children
                                        + "</zelton_information></feed>"),
                  QString());
-        const QDomElement element = feed.FirstInRun(QStringLiteral("zelton_information"));
+        const QDomElement element = feed.firstInRun(QStringLiteral("zelton_information"));
         QVERIFY(!element.isNull());
-        QCOMPARE(ChildText(element, name), text);
+        QCOMPARE(childText(element, name), text);
         // The one-pass reading of several children takes the very same child.
         const std::array<QString, 2> names{QStringLiteral("ZELTON_FIRMA"), name};
         QCOMPARE(ChildTexts(element, names).text(1), text);
@@ -424,9 +424,9 @@ private slots:
                                        "<ZELTON_TEXT>vlastní</ZELTON_TEXT><ZELTON_FIRMA>F</ZELTON_FIRMA>"
                                        "</zelton_information></feed>"),
                  QString());
-        const QDomElement element = feed.FirstInRun(QStringLiteral("zelton_information"));
+        const QDomElement element = feed.firstInRun(QStringLiteral("zelton_information"));
         QVERIFY(!element.isNull());
-        QCOMPARE(ChildText(element, QStringLiteral("ZELTON_TEXT")), QStringLiteral("vlastní"));
+        QCOMPARE(childText(element, QStringLiteral("ZELTON_TEXT")), QStringLiteral("vlastní"));
         const std::array<QString, 3> names{QStringLiteral("ZELTON_TEXT"), QStringLiteral("ZELTON_DATE"),
                                            QStringLiteral("ZELTON_FIRMA")};
         const ChildTexts texts(element, names);
@@ -457,9 +457,9 @@ private slots:
         QCOMPARE(openFailure(feed, Declaration + "<feed><zelton_information><ZELTON_TEXT>" + content
                                        + "</ZELTON_TEXT></zelton_information></feed>"),
                  QString());
-        const QDomElement element = feed.FirstInRun(QStringLiteral("zelton_information"));
+        const QDomElement element = feed.firstInRun(QStringLiteral("zelton_information"));
         QVERIFY(!element.isNull());
-        QVERIFY_THROWS_EXCEPTION(ReaderError, ChildText(element, QStringLiteral("ZELTON_TEXT")));
+        QVERIFY_THROWS_EXCEPTION(ReaderError, childText(element, QStringLiteral("ZELTON_TEXT")));
         // Read together with other children, the fault is only told when its text is read.
         const std::array<QString, 2> names{QStringLiteral("ZELTON_TEXT"), QStringLiteral("ZELTON_FIRMA")};
         const ChildTexts texts(element, names);

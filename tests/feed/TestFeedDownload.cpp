@@ -89,7 +89,7 @@ void TestFeedDownload::shouldWriteBodyIntoTarget()
     const QByteArray body = QByteArray("<?xml version=\"1.0\"?>\r\n<a>\0ř</a>", 30).repeated(5000);
     LocalHttpServer server([&](const QByteArray &) { return answer(200, body); });
 
-    QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QVERIFY(downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
     QCOMPARE(fileBytes(m_target), body);
     QCOMPARE(folderEntries(), QStringList{QStringLiteral("feed.xml")});
 }
@@ -107,7 +107,7 @@ void TestFeedDownload::shouldFailWithoutFileOnErrorStatus()
     QFETCH(int, status);
     LocalHttpServer server([&](const QByteArray &) { return answer(status, "<error page/>"); });
 
-    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QVERIFY(!downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
     QCOMPARE(folderEntries(), QStringList());
     QCOMPARE(server.requestLines().size(), 1);
 }
@@ -117,7 +117,7 @@ void TestFeedDownload::shouldFailWhenServerRefusesConnection()
     LocalHttpServer server([](const QByteArray &) { return answer(200, "<a/>"); });
     server.stop();
 
-    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QVERIFY(!downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
     QCOMPARE(folderEntries(), QStringList());
     QVERIFY(server.requestLines().isEmpty());
 }
@@ -143,7 +143,7 @@ void TestFeedDownload::shouldFailWhenServerNeverAnswers()
     limits.idleTimeoutMs = idleMs;
     limits.totalTimeoutMs = totalMs;
 
-    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits));
+    QVERIFY(!downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits));
     QCOMPARE(folderEntries(), QStringList());
     // Never tried twice. On a loaded machine the limit may end the request before the
     // server thread has even read it, so its arrival is not asserted.
@@ -161,7 +161,7 @@ void TestFeedDownload::shouldFollowRedirect()
         return answer(200, "<feed/>");
     });
 
-    QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("old.xml"), m_target));
+    QVERIFY(downloadFeed(server.baseUrl() + QStringLiteral("old.xml"), m_target));
     QCOMPARE(fileBytes(m_target), QByteArray("<feed/>"));
     const QList<QByteArray> expected{"GET /reader/old.xml HTTP/1.1", "GET /reader/new.xml HTTP/1.1"};
     QCOMPARE(server.requestLines(), expected);
@@ -177,7 +177,7 @@ void TestFeedDownload::shouldFailOnEndlessRedirects()
     DownloadLimits limits;
     limits.maxRedirects = 3;
 
-    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("loop.xml"), m_target, limits));
+    QVERIFY(!downloadFeed(server.baseUrl() + QStringLiteral("loop.xml"), m_target, limits));
     QCOMPARE(folderEntries(), QStringList());
     // Followed up to the limit; Qt may still have one more request on its way when it
     // gives up, so only the lower bound is exact.
@@ -212,7 +212,7 @@ void TestFeedDownload::shouldEnforceBodyLimit()
     DownloadLimits limits;
     limits.maxBytes = 1000;
 
-    QCOMPARE(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits), accepted);
+    QCOMPARE(downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits), accepted);
     QCOMPARE(QFile::exists(m_target), accepted);
     QCOMPARE(folderEntries().size(), accepted ? 1 : 0);
     if (accepted)
@@ -238,7 +238,7 @@ void TestFeedDownload::shouldStopLongStreamAtLimitWithoutHoldingIt()
     const qint64 before = peakResidentBytes();
     QVERIFY(before > 0);
 
-    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits));
+    QVERIFY(!downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits));
 
     const qint64 growth = peakResidentBytes() - before;
     qInfo("peak grew by %lld KiB, %lld KiB sent", growth / 1024, server.streamedBytes() / 1024);
@@ -257,7 +257,7 @@ void TestFeedDownload::shouldFailWhenTargetFolderIsMissing()
     LocalHttpServer server([](const QByteArray &) { return answer(200, "<a/>"); });
     const QString target = m_dir->filePath(QStringLiteral("missing/feed.xml"));
 
-    QVERIFY(!DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), target));
+    QVERIFY(!downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), target));
     QVERIFY(!QFile::exists(target));
 }
 
@@ -286,8 +286,8 @@ void TestFeedDownload::shouldSendRequestTextAsGiven()
     QFETCH(QByteArray, requestLine);
     LocalHttpServer server([](const QByteArray &) { return answer(200, "<a/>"); });
 
-    const QString url = BuildFeedUrl(server.baseUrl(), organizationId, QStringLiteral("1.50"));
-    QVERIFY(DownloadFeed(url, m_target));
+    const QString url = buildFeedUrl(server.baseUrl(), organizationId, QStringLiteral("1.50"));
+    QVERIFY(downloadFeed(url, m_target));
     QCOMPARE(server.requestLines(), QList<QByteArray>{requestLine});
 }
 
@@ -303,7 +303,7 @@ void TestFeedDownload::shouldKeepCallerResponsiveWhileWaiting()
     });
     QTimer::singleShot(0, this, [&] { timerFired = true; });
 
-    QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QVERIFY(downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
     QVERIFY(timerFired);
 }
 
@@ -323,7 +323,7 @@ void TestFeedDownload::shouldWriteUnderACopyNameOfItsOwnWhileDownloading()
         looked = true;
     });
 
-    QVERIFY(DownloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    QVERIFY(downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
     QVERIFY(looked);
     // A start-up after a kill at that moment would know the copy by its name, and only it.
     QCOMPARE(during.size(), 1);

@@ -86,13 +86,13 @@ private:
         bool offline = false;
     };
 
-    // Runs ObtainFeedFile against `server`, collecting the message of its failure.
+    // Runs obtainFeedFile against `server`, collecting the message of its failure.
     FetchResult obtain(const LocalHttpServer &server, QString &tempFeedPath, QStringList &messages) const
     {
         DownloadLimits limits;
         limits.idleTimeoutMs = 5'000;
         try {
-            const bool offline = ObtainFeedFile(*m_paths, BuildFeedUrl(server.baseUrl(), u"1"_s, Texts::Version),
+            const bool offline = obtainFeedFile(*m_paths, buildFeedUrl(server.baseUrl(), u"1"_s, Texts::Version),
                                                 tempFeedPath, limits);
             return {true, offline};
         } catch (const ReaderError &error) {
@@ -114,7 +114,7 @@ void TestFeedFiles::init()
 
 void TestFeedFiles::shouldBuildFeedUrlWithNothingEscaped()
 {
-    QCOMPARE(BuildFeedUrl(u"http://feeds.example.org/reader/"_s, u"a b&c#d"_s, u"1.50"_s),
+    QCOMPARE(buildFeedUrl(u"http://feeds.example.org/reader/"_s, u"a b&c#d"_s, u"1.50"_s),
              u"http://feeds.example.org/reader/xml.php?id=a b&c#d"
              u"&user=DELPHI - Vymazano&aplikace=DELPHI&verze=1.50"_s);
 }
@@ -150,7 +150,7 @@ void TestFeedFiles::shouldMakeDistinctTempPathsInWorkFolder()
         u"^(\\d{9})_\\d{4}_\\d\\d_\\d\\d_\\d\\d_\\d\\d_\\d\\d_\\d{3}\\.xml$"_s);
     QSet<QString> paths;
     for (int i = 0; i < 200; ++i) {
-        const QString path = MakeTempFeedPath(*m_paths);
+        const QString path = makeTempFeedPath(*m_paths);
         QVERIFY2(path.startsWith(m_paths->workFolder() + u'/'), qPrintable(path));
         const QString name = path.mid(m_paths->workFolder().size() + 1);
         const QRegularExpressionMatch match = pattern.match(name);
@@ -192,7 +192,7 @@ void TestFeedFiles::shouldEnsureWorkFolder()
         QVERIFY(QFile::link(elsewhere, tmp));
     }
 
-    QCOMPARE(EnsureWorkFolder(*m_paths), ok);
+    QCOMPARE(ensureWorkFolder(*m_paths), ok);
     QCOMPARE(QFileInfo(tmp).isDir(), ok);
     if (existing == u"folder")
         QCOMPARE(fileBytes(tmp + u"/kept.xml"_s), QByteArray("<a/>"));
@@ -230,7 +230,7 @@ void TestFeedFiles::shouldTestOnlyFilesForExistence()
 
 void TestFeedFiles::shouldUseDownloadedFeed()
 {
-    QVERIFY(EnsureWorkFolder(*m_paths));
+    QVERIFY(ensureWorkFolder(*m_paths));
     QVERIFY(writeFile(m_paths->offlineCopy(), OfflineFeed));
     LocalHttpServer server([](const QByteArray &) { return feedAnswer(200); });
     QString tempFeedPath;
@@ -247,7 +247,7 @@ void TestFeedFiles::shouldUseDownloadedFeed()
 
 void TestFeedFiles::shouldFallBackToOfflineCopy()
 {
-    QVERIFY(EnsureWorkFolder(*m_paths));
+    QVERIFY(ensureWorkFolder(*m_paths));
     QVERIFY(writeFile(m_paths->offlineCopy(), OfflineFeed));
     LocalHttpServer server([](const QByteArray &) { return feedAnswer(500); });
     QString tempFeedPath;
@@ -263,7 +263,7 @@ void TestFeedFiles::shouldFallBackToOfflineCopy()
 
 void TestFeedFiles::shouldReportNoConnectionWithoutOfflineCopy()
 {
-    QVERIFY(EnsureWorkFolder(*m_paths));
+    QVERIFY(ensureWorkFolder(*m_paths));
     LocalHttpServer server([](const QByteArray &) { return feedAnswer(200); });
     server.stop();
     QString tempFeedPath;
@@ -305,7 +305,7 @@ void TestFeedFiles::shouldReportAsDocumentedWhenTmpIsAFile()
     QFETCH(bool, offlineCopy);
     QFETCH(QString, message);
     QVERIFY(writeFile(m_paths->workFolder(), "in the way"));
-    QVERIFY(!EnsureWorkFolder(*m_paths));
+    QVERIFY(!ensureWorkFolder(*m_paths));
     if (offlineCopy)
         QVERIFY(writeFile(m_paths->offlineCopy(), OfflineFeed));
     // The server is fine: only the file system is in the way.
@@ -332,20 +332,20 @@ void TestFeedFiles::shouldReplaceOfflineCopy()
 {
     QFETCH(QByteArray, oldCopy);
     QFETCH(QByteArray, feed);
-    QVERIFY(EnsureWorkFolder(*m_paths));
+    QVERIFY(ensureWorkFolder(*m_paths));
     if (!oldCopy.isNull())
         QVERIFY(writeFile(m_paths->offlineCopy(), oldCopy));
-    const QString tempFeedPath = MakeTempFeedPath(*m_paths);
+    const QString tempFeedPath = makeTempFeedPath(*m_paths);
     QVERIFY(writeFile(tempFeedPath, feed));
 
-    RefreshOfflineCopy(*m_paths, tempFeedPath);
+    refreshOfflineCopy(*m_paths, tempFeedPath);
     QCOMPARE(fileBytes(m_paths->offlineCopy()), feed);
     QCOMPARE(fileBytes(tempFeedPath), feed);
     // The committed temporary feed took the copy's place under a second name: no byte of
     // it was written again.
     QCOMPARE(inodeOf(m_paths->offlineCopy()), inodeOf(tempFeedPath));
     // Replacing the copy by itself changes nothing.
-    RefreshOfflineCopy(*m_paths, tempFeedPath);
+    refreshOfflineCopy(*m_paths, tempFeedPath);
     QCOMPARE(fileBytes(m_paths->offlineCopy()), feed);
     // Nothing half-written is left beside the copy.
     const QStringList entries = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
@@ -354,16 +354,16 @@ void TestFeedFiles::shouldReplaceOfflineCopy()
 
 void TestFeedFiles::shouldKeepOfflineCopyWhenTempFeedIsMissing()
 {
-    QVERIFY(EnsureWorkFolder(*m_paths));
+    QVERIFY(ensureWorkFolder(*m_paths));
     QVERIFY(writeFile(m_paths->offlineCopy(), OfflineFeed));
 
-    RefreshOfflineCopy(*m_paths, MakeTempFeedPath(*m_paths));
+    refreshOfflineCopy(*m_paths, makeTempFeedPath(*m_paths));
     QCOMPARE(fileBytes(m_paths->offlineCopy()), OfflineFeed);
 
     // A folder standing at the temporary path is no feed either.
-    const QString folder = MakeTempFeedPath(*m_paths);
+    const QString folder = makeTempFeedPath(*m_paths);
     QVERIFY(QDir().mkdir(folder));
-    RefreshOfflineCopy(*m_paths, folder);
+    refreshOfflineCopy(*m_paths, folder);
     QCOMPARE(fileBytes(m_paths->offlineCopy()), OfflineFeed);
 }
 
@@ -380,13 +380,13 @@ void TestFeedFiles::shouldDeleteTempFeedSilently()
 {
     QFETCH(QString, existing);
     QFETCH(bool, remains);
-    QVERIFY(EnsureWorkFolder(*m_paths));
-    const QString path = MakeTempFeedPath(*m_paths);
+    QVERIFY(ensureWorkFolder(*m_paths));
+    const QString path = makeTempFeedPath(*m_paths);
     if (existing == u"file")
         QVERIFY(writeFile(path, ServedFeed));
     else if (existing == u"folder")
         QVERIFY(QDir().mkdir(path));
-    QVERIFY(!DeleteTempFeed(path));
+    QVERIFY(!deleteTempFeed(path));
     QCOMPARE(QFileInfo::exists(path), remains);
 }
 
@@ -397,7 +397,7 @@ void TestFeedFiles::shouldReportFailedDeletion()
     const QString path = u"/proc/version"_s;
     if (!fileExists(path))
         QSKIP("needs the Linux /proc file system");
-    QCOMPARE(DeleteTempFeed(path).value_or(QString()), u"Chyba při odstraňování souboru /proc/version."_s);
+    QCOMPARE(deleteTempFeed(path).value_or(QString()), u"Chyba při odstraňování souboru /proc/version."_s);
     QVERIFY(fileExists(path));
 }
 

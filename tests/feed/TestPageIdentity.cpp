@@ -80,7 +80,7 @@ Shown walkFeed(const QByteArray &feed, const Combination &combination)
                       looks += u'\n';
                   });
     FeedDocument document;
-    document.OpenFeedBytes(feed);
+    document.openBytes(feed);
     walk.walk(document);
     const Pages pages = walk.pages(combination.offline);
     const GroupFilterState groups = walk.groupList();

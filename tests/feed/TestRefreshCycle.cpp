@@ -64,9 +64,9 @@ public:
         groupEntries = outcome.groupList.entries;
         groupSelected = outcome.groupList.selected;
         ++groupRefills;
-        settings->WriteString(SettingsKeys::Group, outcome.choices.restoredGroup);
-        settings->WriteInteger(SettingsKeys::FontSize, outcome.choices.fontSizeIndex);
-        settings->WriteInteger(SettingsKeys::Style, outcome.choices.style);
+        settings->writeString(SettingsKeys::Group, outcome.choices.restoredGroup);
+        settings->writeInteger(SettingsKeys::FontSize, outcome.choices.fontSizeIndex);
+        settings->writeInteger(SettingsKeys::Style, outcome.choices.style);
     }
 
     int groupIndex() const { return groupEntries.isEmpty() ? -1 : groupSelected; }
@@ -163,7 +163,7 @@ private:
         void run() { run(host.groupText()); }
         void run(const QString &restoredGroup)
         {
-            if (auto ran = cycle.NactiXML(choices(restoredGroup)))
+            if (auto ran = cycle.refresh(choices(restoredGroup)))
                 outcome = *ran;
         }
 
@@ -192,9 +192,9 @@ private:
         QVERIFY(f.host.pages.isEmpty());
         QCOMPARE(f.host.groupRefills, 0);
         // A failed cycle stores none of the user's choices.
-        QCOMPARE(f.settings.ReadString(SettingsKeys::Group, QStringLiteral("-")), QStringLiteral("-"));
-        QCOMPARE(f.settings.ReadString(SettingsKeys::FontSize, QStringLiteral("-")), QStringLiteral("-"));
-        QCOMPARE(f.settings.ReadString(SettingsKeys::Style, QStringLiteral("-")), QStringLiteral("-"));
+        QCOMPARE(f.settings.readString(SettingsKeys::Group, QStringLiteral("-")), QStringLiteral("-"));
+        QCOMPARE(f.settings.readString(SettingsKeys::FontSize, QStringLiteral("-")), QStringLiteral("-"));
+        QCOMPARE(f.settings.readString(SettingsKeys::Style, QStringLiteral("-")), QStringLiteral("-"));
     }
 
 private slots:
@@ -220,9 +220,9 @@ private slots:
         QVERIFY(f.cycle.document().isOpen());
         QVERIFY(f.tempFiles().isEmpty());
         QCOMPARE(fileBytes(f.paths.offlineCopy()), GoodFeed);
-        QCOMPARE(f.settings.ReadString(SettingsKeys::Group, {}), Texts::AllGroups);
-        QCOMPARE(f.settings.ReadInteger(SettingsKeys::FontSize, -5), 4);
-        QCOMPARE(f.settings.ReadInteger(SettingsKeys::Style, -5), 1);
+        QCOMPARE(f.settings.readString(SettingsKeys::Group, {}), Texts::AllGroups);
+        QCOMPARE(f.settings.readInteger(SettingsKeys::FontSize, -5), 4);
+        QCOMPARE(f.settings.readInteger(SettingsKeys::Style, -5), 1);
         QCOMPARE(f.server.requestLines(),
                  QList<QByteArray>{"GET /reader/xml.php?id=demo&user=DELPHI%20-%20Vymazano&aplikace=DELPHI&verze=1.50 HTTP/1.1"});
     }
@@ -261,7 +261,7 @@ private slots:
 
         f.host.groupSelected = 1;
         f.run();
-        QCOMPARE(f.settings.ReadString(SettingsKeys::Group, {}), QStringLiteral("Kultura"));
+        QCOMPARE(f.settings.readString(SettingsKeys::Group, {}), QStringLiteral("Kultura"));
     }
 
     // A group name comes from the feed; stored, its line break must not start a key.
@@ -269,7 +269,7 @@ private slots:
     {
         const QString hostile = QStringLiteral("Sport\nID=other");
         Fixture f(FeedBuilder().add(item(QStringLiteral("Spolek"), hostile, QStringLiteral("text"))).add(Info).bytes());
-        f.settings.WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+        f.settings.writeString(SettingsKeys::Id, QStringLiteral("demo"));
         f.run();
         QVERIFY(f.host.groupEntries.contains(hostile));
 
@@ -278,8 +278,8 @@ private slots:
         f.run();
 
         QCOMPARE(f.host.pages.size(), 2);
-        QCOMPARE(f.settings.ReadString(SettingsKeys::Group, {}), QStringLiteral("Sport ID=other"));
-        QCOMPARE(f.settings.ReadString(SettingsKeys::Id, {}), QStringLiteral("demo"));
+        QCOMPARE(f.settings.readString(SettingsKeys::Group, {}), QStringLiteral("Sport ID=other"));
+        QCOMPARE(f.settings.readString(SettingsKeys::Id, {}), QStringLiteral("demo"));
         QCOMPARE(fileBytes(f.paths.settingsFile()),
                  QByteArray("[ZELTON_INFO_READER]\nID=demo\nSkupina=Sport ID=other\nFontSize=4\nVzhled=1\n"));
     }
@@ -412,7 +412,7 @@ private slots:
         f.host.onPump = [&] {
             ++nested;
             QVERIFY(f.cycle.isRunning());
-            QVERIFY(!f.cycle.NactiXML(f.choices(Texts::AllGroups)));
+            QVERIFY(!f.cycle.refresh(f.choices(Texts::AllGroups)));
         };
         f.run();
 

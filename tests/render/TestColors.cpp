@@ -38,7 +38,7 @@ void TestColors::shouldConvertColourText()
 {
     QFETCH(QString, text);
     QFETCH(quint32, value);
-    QCOMPARE(HexToTColor(text), value);
+    QCOMPARE(colorFromHex(text), value);
 }
 
 void TestColors::shouldRejectUnconvertibleText_data()
@@ -61,12 +61,12 @@ void TestColors::shouldRejectUnconvertibleText_data()
 void TestColors::shouldRejectUnconvertibleText()
 {
     QFETCH(QString, text);
-    QVERIFY_THROWS_EXCEPTION(ReaderError, HexToTColor(text));
+    QVERIFY_THROWS_EXCEPTION(ReaderError, colorFromHex(text));
 }
 
 void TestColors::shouldGiveQColorOfTheSameParts()
 {
-    QCOMPARE(toQColor(HexToTColor(QStringLiteral("1A2B3C"))), QColor(0x1A, 0x2B, 0x3C));
+    QCOMPARE(toQColor(colorFromHex(QStringLiteral("1A2B3C"))), QColor(0x1A, 0x2B, 0x3C));
 }
 
 QTEST_GUILESS_MAIN(TestColors)

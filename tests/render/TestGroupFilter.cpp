@@ -108,7 +108,7 @@ void TestGroupFilter::shouldInitFromStoredGroup()
     QFETCH(QString, stored);
     QFETCH(QStringList, entries);
     QFETCH(int, selected);
-    const GroupFilterState state = InitGroupFilter(stored);
+    const GroupFilterState state = initGroupFilter(stored);
     QCOMPARE(state.entries, entries);
     QCOMPARE(state.selected, selected);
 }
@@ -139,7 +139,7 @@ void TestGroupFilter::shouldPassItems()
     QFETCH(QString, text);
     QFETCH(QString, group);
     QFETCH(bool, passes);
-    QCOMPARE(PassesGroupFilter(index, text, group), passes);
+    QCOMPARE(passesGroupFilter(index, text, group), passes);
 }
 
 void TestGroupFilter::shouldRefillAndRestoreGroup_data()
@@ -169,7 +169,7 @@ void TestGroupFilter::shouldRefillAndRestoreGroup()
     QFETCH(QString, restored);
     QFETCH(QStringList, entries);
     QFETCH(int, selected);
-    const GroupFilterState state = RefillGroupFilter(restored, czechGroups(groups));
+    const GroupFilterState state = refillGroupFilter(restored, czechGroups(groups));
     QCOMPARE(state.entries, entries);
     QCOMPARE(state.selected, selected);
 }

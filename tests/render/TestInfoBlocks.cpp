@@ -105,7 +105,7 @@ void TestInfoBlocks::shouldStyleHeadingsInBothBlocks()
     QFETCH(QString, text);
     QFETCH(QString, content);
     InfoBlocks blocks;
-    OrganizationInfoStep(infoElement(text, QStringLiteral("K:") + text).element(), QStringLiteral("12"),
+    organizationInfoStep(infoElement(text, QStringLiteral("K:") + text).element(), QStringLiteral("12"),
                          0, blocks);
     QCOMPARE(blocks.info, roundedBlock(content));
     QCOMPARE(blocks.contacts, roundedBlock(QStringLiteral("K:") + content));
@@ -133,7 +133,7 @@ void TestInfoBlocks::shouldWrapBlockByAppearance()
     QFETCH(int, style);
     QFETCH(QString, closing);
     InfoBlocks blocks;
-    OrganizationInfoStep(infoElement(QStringLiteral("<p>Info</p>"), QStringLiteral("Tel. 123")).element(),
+    organizationInfoStep(infoElement(QStringLiteral("<p>Info</p>"), QStringLiteral("Tel. 123")).element(),
                          QStringLiteral("12"), style, blocks);
 
     const QString opening = QStringLiteral(
@@ -149,7 +149,7 @@ void TestInfoBlocks::shouldWrapEmptyText()
     FeedItem element = infoElement(QString(), QString());
     element.remove(QStringLiteral("ZT_INFO_KONTAKT"));
     InfoBlocks blocks{QStringLiteral("old info"), QStringLiteral("old contacts")};
-    OrganizationInfoStep(element.element(), QStringLiteral("12"), 0, blocks);
+    organizationInfoStep(element.element(), QStringLiteral("12"), 0, blocks);
     QCOMPARE(blocks.info, roundedBlock(QString()));
     QCOMPARE(blocks.contacts, roundedBlock(QString()));
 }
@@ -159,7 +159,7 @@ void TestInfoBlocks::shouldLeaveHeadingColourEmptyWhenMissing()
     FeedItem element = infoElement(QStringLiteral("<NADPIS>A</NADPIS>"), QString());
     element.remove(QStringLiteral("ZT_INFO_BARVA_NADPIS_OS"));
     InfoBlocks blocks;
-    OrganizationInfoStep(element.element(), QStringLiteral("12"), 0, blocks);
+    organizationInfoStep(element.element(), QStringLiteral("12"), 0, blocks);
     QCOMPARE(blocks.info,
              roundedBlock(QStringLiteral(
                  "<DIV style=\"font: 12px Arial; color: #; font-weight: Bold; \">A</DIV>")));
@@ -173,8 +173,8 @@ void TestInfoBlocks::shouldTakeOnlyTheLastElement()
     second.set(QStringLiteral("ZT_INFO_BARVA_NADPIS_OS"), QStringLiteral("00AA00"));
 
     InfoBlocks blocks;
-    OrganizationInfoStep(first.element(), QStringLiteral("12"), 0, blocks);
-    OrganizationInfoStep(second.element(), QStringLiteral("12"), 0, blocks);
+    organizationInfoStep(first.element(), QStringLiteral("12"), 0, blocks);
+    organizationInfoStep(second.element(), QStringLiteral("12"), 0, blocks);
 
     QCOMPARE(blocks.info,
              roundedBlock(QStringLiteral(
@@ -197,7 +197,7 @@ void TestInfoBlocks::shouldFailOnUnreadableChild()
     element.setUnreadable(child);
     InfoBlocks blocks;
     QVERIFY_THROWS_EXCEPTION(ReaderError,
-                             OrganizationInfoStep(element.element(), QStringLiteral("12"), 0, blocks));
+                             organizationInfoStep(element.element(), QStringLiteral("12"), 0, blocks));
 }
 
 QTEST_GUILESS_MAIN(TestInfoBlocks)

@@ -29,7 +29,7 @@ void stepAndShow(const QDomElement &item, const CardSettings &settings, Recordin
                  ItemWalk &walk)
 {
     try {
-        NewsCardStep(item, settings, walk);
+        newsCardStep(item, settings, walk);
     } catch (const ReaderError &) {
         window.show(walk.look);
         throw;

@@ -10,7 +10,7 @@ const QString Header = QStringLiteral(
 
 Pages samplePages(bool offline)
 {
-    return AssemblePages(QStringLiteral("<p>cards</p>"), QStringLiteral("<p>info</p>"),
+    return assemblePages(QStringLiteral("<p>cards</p>"), QStringLiteral("<p>info</p>"),
                          QStringLiteral("<p>contacts</p>"), QStringLiteral("336699"), offline);
 }
 
@@ -47,7 +47,7 @@ void TestPageAssembly::shouldMarkEveryPageOffline()
 
 void TestPageAssembly::shouldBuildNewsPageWithoutCards()
 {
-    const Pages pages = AssemblePages(QString(), QString(), QString(), QStringLiteral("00FF00"), false);
+    const Pages pages = assemblePages(QString(), QString(), QString(), QStringLiteral("00FF00"), false);
     QCOMPARE(pages.main,
              QStringLiteral("<!DOCTYPE html><html><head><meta http-equiv=\"content-type\" "
                             "content=\"text/html; charset=utf-8\"></head><body style=\"background: "
@@ -75,7 +75,7 @@ void TestPageAssembly::shouldChoosePageByViewMode()
     QFETCH(QString, viewMode);
     QFETCH(QString, content);
     const Pages pages = samplePages(false);
-    QCOMPARE(ChoosePage(pages, viewMode), Header + content + QStringLiteral("</body></html>"));
+    QCOMPARE(choosePage(pages, viewMode), Header + content + QStringLiteral("</body></html>"));
 }
 
 QTEST_GUILESS_MAIN(TestPageAssembly)

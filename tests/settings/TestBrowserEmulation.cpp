@@ -140,7 +140,7 @@ void TestBrowserEmulation::shouldPlaceStandInUnderConfigFolder()
 
 void TestBrowserEmulation::shouldCreateStandInWithTheValue()
 {
-    ZapisDoRegistru();
+    writeBrowserEmulationValue();
 
     QCOMPARE(standInBytes(), KeyLine + '\n' + ExeName + "=9000\n");
 }
@@ -177,7 +177,7 @@ void TestBrowserEmulation::shouldRewriteValueAndKeepTheRest()
     file.write(before);
     file.close();
 
-    ZapisDoRegistru();
+    writeBrowserEmulationValue();
 
     QCOMPARE(standInBytes(), after);
 }
@@ -190,7 +190,7 @@ void TestBrowserEmulation::shouldFailWhenStandInCannotBeWritten()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
 
-    QCOMPARE(errorOf(&ZapisDoRegistru), QStringLiteral("Failed to set data for '") + QString::fromUtf8(ExeName) + u'\'');
+    QCOMPARE(errorOf(&writeBrowserEmulationValue), QStringLiteral("Failed to set data for '") + QString::fromUtf8(ExeName) + u'\'');
     QVERIFY(QFileInfo(notAFolder).isFile());
 }
 

@@ -145,12 +145,12 @@ void TestSettingsFile::shouldReadIntegerOrFallBack()
     writeFile("[ZELTON_INFO_READER]\nLeft=0x20\nTop=abc\nWidth = -7 \nHeight=\nFontSize=$FFFFFFFF\n");
     const SettingsFile settings(settingsPath());
 
-    QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 10), 32);
-    QCOMPARE(settings.ReadInteger(SettingsKeys::Top, 10), 10);
-    QCOMPARE(settings.ReadInteger(SettingsKeys::Width, 300), -7);
-    QCOMPARE(settings.ReadInteger(SettingsKeys::Height, 300), 300);
-    QCOMPARE(settings.ReadInteger(SettingsKeys::FontSize, 4), -1);
-    QCOMPARE(settings.ReadInteger(SettingsKeys::Style, 0), 0);
+    QCOMPARE(settings.readInteger(SettingsKeys::Left, 10), 32);
+    QCOMPARE(settings.readInteger(SettingsKeys::Top, 10), 10);
+    QCOMPARE(settings.readInteger(SettingsKeys::Width, 300), -7);
+    QCOMPARE(settings.readInteger(SettingsKeys::Height, 300), 300);
+    QCOMPARE(settings.readInteger(SettingsKeys::FontSize, 4), -1);
+    QCOMPARE(settings.readInteger(SettingsKeys::Style, 0), 0);
 }
 
 void TestSettingsFile::shouldStoreWholeNumbersAsDecimalText_data()
@@ -169,10 +169,10 @@ void TestSettingsFile::shouldStoreWholeNumbersAsDecimalText()
     QFETCH(int, value);
     QFETCH(QByteArray, line);
 
-    SettingsFile(settingsPath()).WriteInteger(SettingsKeys::FontSize, value);
+    SettingsFile(settingsPath()).writeInteger(SettingsKeys::FontSize, value);
 
     QCOMPARE(fileBytes(), "[ZELTON_INFO_READER]\n" + line);
-    QCOMPARE(SettingsFile(settingsPath()).ReadInteger(SettingsKeys::FontSize, 4), value);
+    QCOMPARE(SettingsFile(settingsPath()).readInteger(SettingsKeys::FontSize, 4), value);
 }
 
 void TestSettingsFile::shouldReadString_data()
@@ -233,14 +233,14 @@ void TestSettingsFile::shouldReadString()
     if (!content.isNull())
         writeFile(content);
 
-    QCOMPARE(SettingsFile(settingsPath()).ReadString(key, QStringLiteral("fallback")), expected);
+    QCOMPARE(SettingsFile(settingsPath()).readString(key, QStringLiteral("fallback")), expected);
 }
 
 void TestSettingsFile::shouldNotCreateFileWhenReading()
 {
     const SettingsFile settings(settingsPath());
-    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QString());
-    QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 10), 10);
+    QCOMPARE(settings.readString(SettingsKeys::Id, QString()), QString());
+    QCOMPARE(settings.readInteger(SettingsKeys::Left, 10), 10);
     QVERIFY(!QFileInfo::exists(settingsPath()));
 }
 
@@ -261,11 +261,11 @@ void TestSettingsFile::shouldReadBackWhatWasWritten()
 {
     QFETCH(QString, value);
 
-    SettingsFile(settingsPath()).WriteString(SettingsKeys::Group, value);
+    SettingsFile(settingsPath()).writeString(SettingsKeys::Group, value);
 
     // The text goes into the file unchanged, and a fresh object reads it back.
     QCOMPARE(fileBytes(), "[ZELTON_INFO_READER]\nSkupina=" + value.toUtf8() + '\n');
-    QCOMPARE(SettingsFile(settingsPath()).ReadString(SettingsKeys::Group, QStringLiteral("fallback")),
+    QCOMPARE(SettingsFile(settingsPath()).readString(SettingsKeys::Group, QStringLiteral("fallback")),
              value);
 }
 
@@ -288,24 +288,24 @@ void TestSettingsFile::shouldCutLongValues()
     QFETCH(int, expectedLength);
 
     SettingsFile settings(settingsPath());
-    settings.WriteString(SettingsKeys::Id, value);
+    settings.writeString(SettingsKeys::Id, value);
 
-    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), value.first(expectedLength));
+    QCOMPARE(settings.readString(SettingsKeys::Id, QString()), value.first(expectedLength));
     QVERIFY(fileBytes().contains("ID=" + value.toUtf8() + '\n'));
 }
 
 void TestSettingsFile::shouldReadFileAnewOnEveryCall()
 {
     SettingsFile settings(settingsPath());
-    settings.WriteString(SettingsKeys::Id, QStringLiteral("first"));
-    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QStringLiteral("first"));
+    settings.writeString(SettingsKeys::Id, QStringLiteral("first"));
+    QCOMPARE(settings.readString(SettingsKeys::Id, QString()), QStringLiteral("first"));
 
     writeFile("[ZELTON_INFO_READER]\nID=changed outside\n");
-    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QStringLiteral("changed outside"));
+    QCOMPARE(settings.readString(SettingsKeys::Id, QString()), QStringLiteral("changed outside"));
 
     // A write starts from the file as it is now, not from what this object saw before.
     writeFile("[ZELTON_INFO_READER]\nLeft=3\n");
-    settings.WriteInteger(SettingsKeys::Top, 4);
+    settings.writeInteger(SettingsKeys::Top, 4);
     QCOMPARE(fileBytes(), QByteArray("[ZELTON_INFO_READER]\nLeft=3\nTop=4\n"));
 }
 
@@ -385,7 +385,7 @@ void TestSettingsFile::shouldChangeOnlyTheWrittenKey()
     if (!before.isNull())
         writeFile(before);
 
-    SettingsFile(settingsPath()).WriteString(key, value);
+    SettingsFile(settingsPath()).writeString(key, value);
 
     QCOMPARE(fileBytes(), after);
 }
@@ -413,13 +413,13 @@ void TestSettingsFile::shouldStoreLineBreaksAsBlanks()
     const QByteArray before = "[ZELTON_INFO_READER]\nID=demo\nSkupina=old\nLeft=5\n";
     writeFile(before);
     SettingsFile settings(settingsPath());
-    settings.WriteString(SettingsKeys::Group, value);
+    settings.writeString(SettingsKeys::Group, value);
     // A new key takes the same way as a changed one.
-    settings.WriteString(SettingsKeys::Style, value);
+    settings.writeString(SettingsKeys::Style, value);
 
-    QCOMPARE(settings.ReadString(SettingsKeys::Group, QStringLiteral("fallback")), stored);
-    QCOMPARE(settings.ReadString(SettingsKeys::Style, QStringLiteral("fallback")), stored);
-    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QStringLiteral("demo"));
+    QCOMPARE(settings.readString(SettingsKeys::Group, QStringLiteral("fallback")), stored);
+    QCOMPARE(settings.readString(SettingsKeys::Style, QStringLiteral("fallback")), stored);
+    QCOMPARE(settings.readString(SettingsKeys::Id, QString()), QStringLiteral("demo"));
     QString flat = value;
     flat.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
     QCOMPARE(fileBytes(), QByteArray(before).replace("Skupina=old", "Skupina=" + flat.toUtf8())
@@ -464,14 +464,14 @@ void TestSettingsFile::shouldEndLinesAtEveryLineEnd()
 
     writeFile(before);
     SettingsFile settings(settingsPath());
-    QCOMPARE(settings.ReadString(SettingsKeys::Id, QString()), QStringLiteral("demo"));
+    QCOMPARE(settings.readString(SettingsKeys::Id, QString()), QStringLiteral("demo"));
     if (before.contains("Left=5"))
-        QCOMPARE(settings.ReadInteger(SettingsKeys::Left, 10), 5);
+        QCOMPARE(settings.readInteger(SettingsKeys::Left, 10), 5);
 
-    settings.WriteString(key, QStringLiteral("new"));
+    settings.writeString(key, QStringLiteral("new"));
 
     QCOMPARE(fileBytes(), after);
-    QCOMPARE(settings.ReadString(key, QString()), QStringLiteral("new"));
+    QCOMPARE(settings.readString(key, QString()), QStringLiteral("new"));
 }
 
 void TestSettingsFile::shouldRemoveStaleCopiesOnly()
@@ -543,9 +543,9 @@ void TestSettingsFile::shouldReportFullPathWhenWriteFails()
 
     const auto error = errorOf([&] {
         if (asInteger)
-            settings.WriteInteger(SettingsKeys::Left, 10);
+            settings.writeInteger(SettingsKeys::Left, 10);
         else
-            settings.WriteString(SettingsKeys::Id, QStringLiteral("demo"));
+            settings.writeString(SettingsKeys::Id, QStringLiteral("demo"));
     });
 
     const QString full = QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/blocker/Settings.ini"));
@@ -565,14 +565,14 @@ void TestSettingsFile::shouldKeepOldFileWhenWriteIsCutShort()
     {
         FileSizeLimit limit(4096);
         QVERIFY(limit.active());
-        error = errorOf([&] { settings.WriteString(SettingsKeys::Group, QString(10000, u'x')); });
+        error = errorOf([&] { settings.writeString(SettingsKeys::Group, QString(10000, u'x')); });
     }
 
     QCOMPARE(error, QStringLiteral("Unable to write to ") + QDir::toNativeSeparators(settingsPath()));
     QCOMPARE(fileBytes(), old);
     // The half-written copy does not stay behind beside the settings.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Settings.ini")});
-    QCOMPARE(settings.ReadString(SettingsKeys::Group, QString()), QStringLiteral("V\u0161e"));
+    QCOMPARE(settings.readString(SettingsKeys::Group, QString()), QStringLiteral("V\u0161e"));
 #else
     QSKIP("The file size limit used here exists on POSIX systems only");
 #endif
@@ -587,11 +587,11 @@ void TestSettingsFile::shouldWriteSeveralKeysInOneReplacement()
     // The same three keys written one by one, in a file of their own.
     SettingsFile oneByOne(m_dir->filePath(QStringLiteral("OneByOne.ini")));
     QVERIFY(QFile::copy(settingsPath(), oneByOne.path()));
-    oneByOne.WriteString(SettingsKeys::Group, QStringLiteral("Sport"));
-    oneByOne.WriteString(SettingsKeys::FontSize, QStringLiteral("4"));
-    oneByOne.WriteString(SettingsKeys::Style, QStringLiteral("2"));
+    oneByOne.writeString(SettingsKeys::Group, QStringLiteral("Sport"));
+    oneByOne.writeString(SettingsKeys::FontSize, QStringLiteral("4"));
+    oneByOne.writeString(SettingsKeys::Style, QStringLiteral("2"));
 
-    settings.WriteStrings({{SettingsKeys::Group, QStringLiteral("Sport")},
+    settings.writeStrings({{SettingsKeys::Group, QStringLiteral("Sport")},
                            {SettingsKeys::FontSize, QStringLiteral("4")},
                            {SettingsKeys::Style, QStringLiteral("2")}});
 
@@ -617,7 +617,7 @@ void TestSettingsFile::shouldStoreAllOrNoneOfSeveralKeys()
         FileSizeLimit limit(4096);
         QVERIFY(limit.active());
         error = errorOf([&] {
-            settings.WriteStrings({{SettingsKeys::Group, QStringLiteral("Sport")},
+            settings.writeStrings({{SettingsKeys::Group, QStringLiteral("Sport")},
                                    {SettingsKeys::Id, QString(10000, u'x')}});
         });
     }
@@ -642,15 +642,15 @@ void TestSettingsFile::shouldNotRewriteFileHoldingTheValues()
     const ino_t before = inode();
     QVERIFY(before != 0);
 
-    settings.WriteStrings({{SettingsKeys::Group, QStringLiteral("Sport")}, {SettingsKeys::FontSize, QStringLiteral("4")}});
-    settings.WriteInteger(SettingsKeys::FontSize, 4);
+    settings.writeStrings({{SettingsKeys::Group, QStringLiteral("Sport")}, {SettingsKeys::FontSize, QStringLiteral("4")}});
+    settings.writeInteger(SettingsKeys::FontSize, 4);
     QCOMPARE(inode(), before);
     QCOMPARE(fileBytes(), stored);
 
     // One value that differs replaces the file.
-    settings.WriteStrings({{SettingsKeys::Group, QStringLiteral("Sport")}, {SettingsKeys::FontSize, QStringLiteral("5")}});
+    settings.writeStrings({{SettingsKeys::Group, QStringLiteral("Sport")}, {SettingsKeys::FontSize, QStringLiteral("5")}});
     QVERIFY(inode() != before);
-    QCOMPARE(settings.ReadInteger(SettingsKeys::FontSize, -1), 5);
+    QCOMPARE(settings.readInteger(SettingsKeys::FontSize, -1), 5);
 #else
     QSKIP("needs inode numbers");
 #endif

@@ -151,7 +151,7 @@ void TestHtmlView::shouldHaveNoDocumentBeforeFirstLoad()
     QVERIFY(!view.hasDocument());
     QVERIFY(view.currentPageBytes().isEmpty());
 
-    view.WBLoadHTML(page(QStringLiteral("<p>first</p>")));
+    view.showHtml(page(QStringLiteral("<p>first</p>")));
     QVERIFY(view.hasDocument());
 }
 
@@ -180,7 +180,7 @@ void TestHtmlView::shouldShowLargeCzechPageWhole()
     QVERIFY(html.toUtf8().size() > 5 * 1024 * 1024);
 
     HtmlView view;
-    view.WBLoadHTML(html);
+    view.showHtml(html);
 
     // On a loaded machine a page this large can outlast the view's own bounded wait, so the
     // test waits for the parsed document itself; smaller pages check that the call waits.
@@ -211,7 +211,7 @@ void TestHtmlView::shouldHandOverUtf8WithoutByteOrderMark()
     QFETCH(QByteArray, expectedStart);
 
     HtmlView view;
-    view.WBLoadHTML(html);
+    view.showHtml(html);
 
     const QByteArray bytes = view.currentPageBytes();
     QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
@@ -228,11 +228,11 @@ void TestHtmlView::shouldHandOverUtf8WithoutByteOrderMark()
 void TestHtmlView::shouldReplacePageAndForgetOlderOnes()
 {
     HtmlView view;
-    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">first page</p>")));
+    view.showHtml(page(QStringLiteral("<p id=\"text\">first page</p>")));
     QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")),
              QStringLiteral("first page"));
 
-    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">second page</p>")));
+    view.showHtml(page(QStringLiteral("<p id=\"text\">second page</p>")));
     QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")),
              QStringLiteral("second page"));
     QVERIFY(view.hasDocument());
@@ -252,10 +252,10 @@ void TestHtmlView::shouldShowNewestPageWhenLoadStartsDuringWait()
     HtmlView view;
     bool innerDone = false;
     QTimer::singleShot(0, &view, [&] {
-        view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">newer</p>")));
+        view.showHtml(page(QStringLiteral("<p id=\"text\">newer</p>")));
         innerDone = true;
     });
-    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">older</p>")));
+    view.showHtml(page(QStringLiteral("<p id=\"text\">older</p>")));
 
     QVERIFY(innerDone);
     QVERIFY(view.hasDocument());
@@ -272,7 +272,7 @@ void TestHtmlView::shouldKeepRendererFromPageToPage()
     QList<qint64> renderers;
     QList<QUrl> urls;
     for (const QString &text : {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}) {
-        view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">%1</p>").arg(text)));
+        view.showHtml(page(QStringLiteral("<p id=\"text\">%1</p>").arg(text)));
         QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent")), text);
         renderers << view.page()->renderProcessPid();
         urls << view.url();
@@ -296,9 +296,9 @@ void TestHtmlView::shouldFindNothingUnderOtherAddresses()
 {
     QFETCH(QString, address);
     HtmlView view;
-    view.WBLoadHTML(page(QStringLiteral("<p>older</p>")));
+    view.showHtml(page(QStringLiteral("<p>older</p>")));
     const QUrl older = view.url();
-    view.WBLoadHTML(page(QStringLiteral("<p>current</p>")));
+    view.showHtml(page(QStringLiteral("<p>current</p>")));
     const QUrl current = view.url();
     const QUrl url = address == QLatin1String("older") ? older : QUrl(address);
     QVERIFY(url.isValid());
@@ -335,7 +335,7 @@ void TestHtmlView::shouldLoadHttpPicturesButNotLocalFiles()
     // The server stands for the feed server: no other server on this machine is reached.
     HtmlView view;
     view.setPictureSource(server.baseUrl(), dir.filePath(QStringLiteral("pictures")));
-    view.WBLoadHTML(page(
+    view.showHtml(page(
         QStringLiteral("<img id=\"web\" src=\"%1\"><img id=\"local\" src=\"%2\">")
             .arg(server.baseUrl() + QStringLiteral("picture.png"),
                  QUrl::fromLocalFile(local.fileName()).toString())));
@@ -364,7 +364,7 @@ void TestHtmlView::shouldNotWaitForPicturesThatNeverArrive()
 
     HtmlView view;
     view.setPictureSource(server.baseUrl(), dir.filePath(QStringLiteral("pictures")));
-    view.WBLoadHTML(page(QStringLiteral("<img src=\"%1never.png\"><p id=\"end\">%2</p>")
+    view.showHtml(page(QStringLiteral("<img src=\"%1never.png\"><p id=\"end\">%2</p>")
                              .arg(server.baseUrl(), CzechWords)));
 
     QVERIFY(view.hasDocument());
@@ -392,7 +392,7 @@ void TestHtmlView::shouldRunNoScriptFromThePage()
     QFETCH(QString, body);
 
     HtmlView view;
-    view.WBLoadHTML(page(body + QStringLiteral("<p>after</p>")));
+    view.showHtml(page(body + QStringLiteral("<p>after</p>")));
 
     // Once the whole load is over every handler that could have run has run.
     QTRY_COMPARE_WITH_TIMEOUT(evaluateText(view, QStringLiteral("document.readyState")),
@@ -404,7 +404,7 @@ void TestHtmlView::shouldRunNoScriptFromThePage()
 void TestHtmlView::shouldRunProgramScriptsInItsOwnWorld()
 {
     HtmlView view;
-    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">page</p>")));
+    view.showHtml(page(QStringLiteral("<p id=\"text\">page</p>")));
 
     QCOMPARE(evaluateText(view, QStringLiteral("document.getElementById('text').textContent = 'set'; "
                                                "document.getElementById('text').textContent")),
@@ -424,7 +424,7 @@ void TestHtmlView::shouldStayOnPageWhenMetaRefreshPointsElsewhere()
 
     HtmlView view;
     readerPage(view)->setLinkOpener([&opened](const QUrl &url) { opened << url; });
-    view.WBLoadHTML(QStringLiteral("<!DOCTYPE html><html><head>"
+    view.showHtml(QStringLiteral("<!DOCTYPE html><html><head>"
                                    "<meta http-equiv=\"refresh\" content=\"0; url=%1elsewhere\">"
                                    "</head><body><p id=\"text\">reader</p></body></html>")
                         .arg(server.baseUrl()));
@@ -537,7 +537,7 @@ void TestHtmlView::shouldOpenClickedLinkInBrowser()
     HtmlView view;
     readerPage(view)->setLinkOpener([&opened](const QUrl &url) { opened << url; });
     showForMouse(view);
-    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\">reader</p>"
+    view.showHtml(page(QStringLiteral("<p id=\"text\">reader</p>"
                                         "<a id=\"link\" target=\"%1\" href=\"%2\" style=\"display:block;"
                                         "width:300px;height:60px\">článek</a>")
                              .arg(target, link.toString())));
@@ -571,7 +571,7 @@ void TestHtmlView::shouldOfferOnlyReaderActionsInContextMenu()
 
     HtmlView view;
     showForMouse(view);
-    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\" style=\"height:60px\">") + CzechWords
+    view.showHtml(page(QStringLiteral("<p id=\"text\" style=\"height:60px\">") + CzechWords
                          + QStringLiteral("</p><a id=\"link\" href=\"http://127.0.0.1:1/reader/\" "
                                           "style=\"display:block;width:300px;height:60px\">odkaz</a>")));
     const QPoint at = centreOf(view, element);
@@ -587,7 +587,7 @@ void TestHtmlView::shouldCopySelectionFromContextMenu()
 {
     HtmlView view;
     showForMouse(view);
-    view.WBLoadHTML(page(QStringLiteral("<p id=\"text\" style=\"height:60px\">") + CzechWords
+    view.showHtml(page(QStringLiteral("<p id=\"text\" style=\"height:60px\">") + CzechWords
                          + QStringLiteral("</p>")));
     const QPoint at = centreOf(view, QStringLiteral("text"));
     QVERIFY(!at.isNull());

@@ -76,7 +76,7 @@ void TestOfflinePictures::shouldShowKeptPicturesWhenServerIsGone()
     {
         HtmlView view;
         view.setPictureSource(base, cacheFolder);
-        view.WBLoadHTML(html);
+        view.showHtml(html);
         QTRY_COMPARE_WITH_TIMEOUT(naturalWidths(view), QStringLiteral("5,7"), 10000);
     }
     QVERIFY(server->requestLines().contains("GET /reader/five.png HTTP/1.1"));
@@ -86,14 +86,14 @@ void TestOfflinePictures::shouldShowKeptPicturesWhenServerIsGone()
     // Without the kept copies the pictures stay empty: the server really cannot be reached.
     {
         HtmlView view;
-        view.WBLoadHTML(html);
+        view.showHtml(html);
         QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
         QCOMPARE(naturalWidths(view), QStringLiteral("0,0"));
     }
 
     HtmlView view;
     view.setPictureSource(base, cacheFolder);
-    view.WBLoadHTML(html);
+    view.showHtml(html);
     QTRY_COMPARE_WITH_TIMEOUT(naturalWidths(view), QStringLiteral("5,7"), 10000);
     // The page is the one given: its pictures still name the feed server.
     QCOMPARE(view.currentPageBytes(), html.toUtf8());
@@ -116,7 +116,7 @@ void TestOfflinePictures::shouldKeepOnlyTheFeedServersPictures()
 
     HtmlView view;
     view.setPictureSource(feedServer.baseUrl(), cacheFolder);
-    view.WBLoadHTML(QStringLiteral("<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%2seven.png\">"
+    view.showHtml(QStringLiteral("<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%2seven.png\">"
                                    "<img id=\"madeUp\" src=\"%3\"><img id=\"missing\" src=\"%1none.png\">")
                         .arg(feedServer.baseUrl(), otherServer.baseUrl(), madeUp.toString()));
     QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
@@ -146,7 +146,7 @@ void TestOfflinePictures::shouldVerifyCertificatesOfPicturesOverHttps()
 
     HtmlView view;
     view.setPictureSource(feedServer.baseUrl(), dir.filePath(QStringLiteral("pictures")));
-    view.WBLoadHTML(QStringLiteral("<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%2seven.png\">")
+    view.showHtml(QStringLiteral("<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%2seven.png\">")
                         .arg(feedServer.baseUrl(), otherServer.baseUrl()));
     QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
     // The feed server's picture is fetched by the reader, which trusts what this process
@@ -157,7 +157,7 @@ void TestOfflinePictures::shouldVerifyCertificatesOfPicturesOverHttps()
     // A feed server whose certificate names another host gives no picture.
     HtmlView wrongView;
     wrongView.setPictureSource(wrongHost.baseUrl(), dir.filePath(QStringLiteral("other")));
-    wrongView.WBLoadHTML(QStringLiteral("<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%1seven.png\">")
+    wrongView.showHtml(QStringLiteral("<img id=\"five\" src=\"%1five.png\"><img id=\"seven\" src=\"%1seven.png\">")
                              .arg(wrongHost.baseUrl()));
     QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(wrongView), 10000);
     QCOMPARE(naturalWidths(wrongView), QStringLiteral("0,0"));
@@ -177,7 +177,7 @@ void TestOfflinePictures::shouldFetchEachPictureOncePerPage()
 
     HtmlView view;
     view.setPictureSource(base, dir.filePath(QStringLiteral("pictures")));
-    view.WBLoadHTML(page);
+    view.showHtml(page);
     QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
     QCOMPARE(requestsFor("five.png"), 1);
     QCOMPARE(requestsFor("none.png"), 1);
@@ -204,7 +204,7 @@ void TestOfflinePictures::shouldFetchEachPictureOncePerPage()
 
     // The next page (the next refresh, with a changed page: the same one is not loaded again)
     // asks the server again, once.
-    view.WBLoadHTML(page + u' ');
+    view.showHtml(page + u' ');
     QTRY_VERIFY_WITH_TIMEOUT(picturesSettled(view), 10000);
     QCOMPARE(requestsFor("five.png"), 2);
     QCOMPARE(requestsFor("none.png"), 2);

@@ -46,13 +46,13 @@ Pages newsPages(int count, int style, bool offline, const QMap<int, QString> &pr
                 .set(QStringLiteral("ZELTON_OBRAZEK_SIZE_X"), QStringLiteral("100"))
                 .set(QStringLiteral("ZELTON_OBRAZEK_SIZE_Y"), QStringLiteral("100"));
         }
-        NewsCardStep(item.element(), settings, walk);
+        newsCardStep(item.element(), settings, walk);
     }
     InfoBlocks blocks;
     FeedItem info = FeedItem::info(QStringLiteral("<NADPIS>O nás</NADPIS>Spolek přátel čtení."));
     info.set(QStringLiteral("ZT_INFO_KONTAKT"), QStringLiteral("<NADPIS>Kontakt</NADPIS>Lipová 1"));
-    OrganizationInfoStep(info.element(), settings.fontSize, style, blocks);
-    return AssemblePages(walk.cardsHtml, blocks.info, blocks.contacts, QStringLiteral("E8EEF4"), offline);
+    organizationInfoStep(info.element(), settings.fontSize, style, blocks);
+    return assemblePages(walk.cardsHtml, blocks.info, blocks.contacts, QStringLiteral("E8EEF4"), offline);
 }
 
 QString text(QWebEngineView &view, const QString &script)
@@ -153,7 +153,7 @@ void TestPageHints::showInBoth(const QString &html)
     QSignalSpy plainLoaded(m_plainView->page(), &QWebEnginePage::loadFinished);
     m_plainView->load(QUrl(QString::fromLatin1(PlainScheme) + QStringLiteral(":page-")
                            + QString::number(++m_plainSerial)));
-    m_view->WBLoadHTML(html);
+    m_view->showHtml(html);
     QTRY_COMPARE_WITH_TIMEOUT(text(*m_view, QStringLiteral("document.readyState")), QStringLiteral("complete"), 60000);
     QTRY_COMPARE_WITH_TIMEOUT(plainLoaded.count(), 1, 60000);
 }
@@ -189,7 +189,7 @@ void TestPageHints::firstCardsReadableOnceTheViewHasThePage()
 {
     // The view's wait ends when the document is whole; its first cards must be there at once,
     // not only after the engine's next frame.
-    m_view->WBLoadHTML(newsPages(PageHintsBoxesWhileLoading * 2, 0, false).main);
+    m_view->showHtml(newsPages(PageHintsBoxesWhileLoading * 2, 0, false).main);
     const QString shown = text(*m_view, QStringLiteral("document.body.innerText"));
     const QString lastFirstCard = QStringLiteral("Zpráva %1").arg(PageHintsBoxesWhileLoading / 2 - 1);
     QVERIFY2(shown.contains(QStringLiteral("Zpráva 0")) && shown.contains(lastFirstCard), qPrintable(shown.left(300)));

@@ -24,9 +24,9 @@ QString newsPage(const QList<int> &numbers, const QString &fontSize = QStringLit
         const FeedItem item = FeedItem::news(QStringLiteral("Spolek"), QStringLiteral("Skupina"),
                                              QStringLiteral("Karta %1<br>").arg(n)
                                                  + QStringLiteral("Dlouhý řádek textu, který se zalomí. ").repeated(2 + n % 9));
-        NewsCardStep(item.element(), settings, walk);
+        newsCardStep(item.element(), settings, walk);
     }
-    return AssemblePages(walk.cardsHtml, {}, {}, QStringLiteral("E8EEF4"), false).main;
+    return assemblePages(walk.cardsHtml, {}, {}, QStringLiteral("E8EEF4"), false).main;
 }
 
 QList<int> cardsFrom(int first, int last)
@@ -75,7 +75,7 @@ private slots:
 private:
     void show(const QString &html, HtmlView::Place place = HtmlView::Place::Top)
     {
-        m_view->WBLoadHTML(html, place);
+        m_view->showHtml(html, place);
         QTRY_COMPARE_WITH_TIMEOUT(runPageScript(m_view.get(), QStringLiteral("document.readyState")).toString(),
                                   QStringLiteral("complete"), 60000);
     }
@@ -118,7 +118,7 @@ void TestPagePlace::samePageLeavesTheViewAlone()
     const QUrl url = m_view->page()->url();
 
     QSignalSpy loads(m_view->page(), &QWebEnginePage::loadStarted);
-    m_view->WBLoadHTML(QString(page), place);  // the same bytes, made anew as a refresh makes them
+    m_view->showHtml(QString(page), place);  // the same bytes, made anew as a refresh makes them
 
     QCOMPARE(loads.count(), 0);
     QCOMPARE(m_view->page()->url(), url);

@@ -256,7 +256,7 @@ void TestPageReach::shouldReachNothingButFeedPictures()
     markup.replace(QStringLiteral("{other}"), otherHost.baseUrl())
         .replace(QStringLiteral("{feed}"), feedRoot)
         .replace(QStringLiteral("{madeUp}"), madeUp.toString());
-    view.WBLoadHTML(pageWith(markup + QStringLiteral("<img id=\"five\" src=\"%1five.png\">").arg(feedServer.baseUrl())));
+    view.showHtml(pageWith(markup + QStringLiteral("<img id=\"five\" src=\"%1five.png\">").arg(feedServer.baseUrl())));
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 60000);
 
     // The feed server's picture still shows, fetched by the reader, and nothing else was asked.
@@ -283,7 +283,7 @@ void TestPageReach::shouldGiveEveryPageTheReadersContentPolicy()
         "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><link rel=\"stylesheet\" href=\"%1head.css\">"
         "</head><body><p>text</p><link rel=\"stylesheet\" href=\"%1body.css\">"
         "<p style=\"color: red\" id=\"styled\">styled</p></body></html>").arg(otherHost.baseUrl());
-    view.WBLoadHTML(html);
+    view.showHtml(html);
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 60000);
 
     // Both style sheets were refused by the policy already, the one in the head included...
@@ -309,7 +309,7 @@ void TestPageReach::shouldFollowNoRedirectOutOfBase()
 
     HtmlView view;
     view.setPictureSource(feedServer.baseUrl(), cacheFolder);
-    view.WBLoadHTML(pageWith(QStringLiteral("<img id=\"away\" src=\"%1moved-away.png\">"
+    view.showHtml(pageWith(QStringLiteral("<img id=\"away\" src=\"%1moved-away.png\">"
                                             "<img id=\"within\" src=\"%1moved-within.png\">")
                                  .arg(feedServer.baseUrl())));
     QTRY_VERIFY_WITH_TIMEOUT(isComplete(view, QStringLiteral("away")) && isComplete(view, QStringLiteral("within")),
@@ -333,7 +333,7 @@ void TestPageReach::shouldEndTricklingPictureWhileOthersLoad()
     view.setPictureSource(feedServer.baseUrl(), dir.filePath(QStringLiteral("pictures")));
     // Long enough that the other picture is there well before, short enough for a test.
     view.setPictureTimeLimit(15'000);
-    view.WBLoadHTML(pageWith(QStringLiteral("<img id=\"slow\" src=\"%1slow.png\"><img id=\"five\" src=\"%1five.png\">")
+    view.showHtml(pageWith(QStringLiteral("<img id=\"slow\" src=\"%1slow.png\"><img id=\"five\" src=\"%1five.png\">")
                                  .arg(feedServer.baseUrl())));
 
     // The other picture does not wait for the slow one.

@@ -69,7 +69,7 @@ private slots:
         HtmlView view;
         view.resize(400, 300);
         view.show();
-        view.WBLoadHTML(Page);
+        view.showHtml(Page);
         QCOMPARE(shownText(view), PageText);
 
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
@@ -91,7 +91,7 @@ private slots:
         view.resize(400, 300);
         view.show();
         view.setRecoveryPauses({50, 200, 800}, NeverSteadyMs);
-        view.WBLoadHTML(Page);
+        view.showHtml(Page);
         NoticeWatch watch(view);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
@@ -115,7 +115,7 @@ private slots:
         view.resize(400, 300);
         view.show();
         view.setRecoveryPauses({20, 40, 80}, NeverSteadyMs);
-        view.WBLoadHTML(Page);
+        view.showHtml(Page);
         NoticeWatch watch(view);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
@@ -142,7 +142,7 @@ private slots:
         view.resize(400, 300);
         view.show();
         view.setRecoveryPauses({50, 600'000}, 300);
-        view.WBLoadHTML(Page);
+        view.showHtml(Page);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
         killRenderer(view);
@@ -164,7 +164,7 @@ private slots:
         view.resize(400, 300);
         view.show();
         view.setRecoveryPauses({600'000}, NeverSteadyMs);
-        view.WBLoadHTML(Page);
+        view.showHtml(Page);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
         killRenderer(view);
@@ -172,7 +172,7 @@ private slots:
         QVERIFY(rendererNotice(view)->isVisible());
 
         // F5 or the next refresh does not wait for the pause.
-        view.WBLoadHTML(Page);
+        view.showHtml(Page);
         QVERIFY(view.hasDocument());
         QCOMPARE(shownText(view), PageText);
         QVERIFY(!rendererNotice(view)->isVisible());
