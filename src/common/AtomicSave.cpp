@@ -83,53 +83,59 @@ AtomicSaveFile::~AtomicSaveFile()
     cancel();
 }
 
-bool AtomicSaveFile::open()
+IoResult<> AtomicSaveFile::open()
 {
     cancel();
-    m_failed = false;
+    m_writeError.clear();
     const QFileInfo target(m_target);
     if (target.exists() && !target.isWritable())
-        return false;
+        return ioError(m_target, QStringLiteral("the file is read-only"));
     // NewOnly never opens a file that is there already, whoever made it.
     for (int attempt = 0; attempt < 16; ++attempt) {
         m_copy.setFileName(saveCopyPath(m_target));
         if (m_copy.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             break;
         if (!QFileInfo::exists(m_copy.fileName()))
-            return false;
+            return ioError(m_copy.fileName(), m_copy.errorString());
     }
     if (!m_copy.isOpen())
-        return false;
+        return ioError(m_target, QStringLiteral("no free name for a copy beside it"));
     if (target.exists())
         m_copy.setPermissions(target.permissions());
-    return true;
+    return {};
 }
 
-bool AtomicSaveFile::write(QByteArrayView bytes)
-{
-    if (!m_copy.isOpen() || m_failed)
-        return false;
-    if (m_copy.write(bytes.data(), bytes.size()) != bytes.size())
-        m_failed = true;
-    return !m_failed;
-}
-
-bool AtomicSaveFile::commit()
+IoResult<> AtomicSaveFile::write(QByteArrayView bytes)
 {
     if (!m_copy.isOpen())
-        return false;
-    bool whole = !m_failed && m_copy.flush() && syncToDisk(m_copy);
+        return ioError(m_target, QStringLiteral("written before it was opened"));
+    if (m_writeError.isEmpty() && m_copy.write(bytes.data(), bytes.size()) != bytes.size())
+        m_writeError = m_copy.errorString();
+    if (!m_writeError.isEmpty())
+        return ioError(m_copy.fileName(), m_writeError);
+    return {};
+}
+
+IoResult<> AtomicSaveFile::commit()
+{
+    if (!m_copy.isOpen())
+        return ioError(m_target, QStringLiteral("committed before it was opened"));
+    QString failure = m_writeError;
+    if (failure.isEmpty() && !(m_copy.flush() && syncToDisk(m_copy)))
+        failure = QStringLiteral("not synced to disk: ") + m_copy.errorString();
     m_copy.close();
-    whole = whole && m_copy.error() == QFileDevice::NoError;
-    if (whole) {
+    if (failure.isEmpty() && m_copy.error() != QFileDevice::NoError)
+        failure = m_copy.errorString();
+    if (failure.isEmpty()) {
         // One rename, over the old file (on Windows too), is what makes the save atomic.
         std::error_code error;
         std::filesystem::rename(systemPath(m_copy.fileName()), systemPath(m_target), error);
         if (!error)
-            return true;
+            return {};
+        failure = QStringLiteral("not renamed into place: ") + QString::fromStdString(error.message());
     }
     QFile::remove(m_copy.fileName());
-    return false;
+    return ioError(m_target, failure);
 }
 
 void AtomicSaveFile::cancel()
@@ -140,27 +146,33 @@ void AtomicSaveFile::cancel()
     QFile::remove(m_copy.fileName());
 }
 
-bool saveFileAtomically(const QString &path, const QByteArray &bytes)
+IoResult<> saveFileAtomically(const QString &path, const QByteArray &bytes)
 {
     AtomicSaveFile file(path);
-    return file.open() && file.write(bytes) && file.commit();
+    if (auto opened = file.open(); !opened)
+        return opened;
+    if (auto written = file.write(bytes); !written)
+        return written;
+    return file.commit();
 }
 
-bool copyFileAtomically(const QString &source, const QString &target)
+IoResult<> copyFileAtomically(const QString &source, const QString &target)
 {
     QFile from(source);
     if (!from.open(QIODevice::ReadOnly))
-        return false;
+        return ioError(source, from.errorString());
     AtomicSaveFile to(target);
-    if (!to.open())
-        return false;
+    if (auto opened = to.open(); !opened)
+        return opened;
     char buffer[64 * 1024];
     qint64 count = 0;
     while ((count = from.read(buffer, sizeof buffer)) > 0) {
-        if (!to.write(QByteArrayView(buffer, count)))
-            return false;
+        if (auto written = to.write(QByteArrayView(buffer, count)); !written)
+            return written;
     }
-    return count == 0 && to.commit();
+    if (count < 0)
+        return ioError(source, from.errorString());
+    return to.commit();
 }
 
 QString saveCopyPath(const QString &path)

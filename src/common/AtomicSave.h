@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/IoResult.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
@@ -22,12 +24,13 @@ public:
     AtomicSaveFile(const AtomicSaveFile &) = delete;
     AtomicSaveFile &operator=(const AtomicSaveFile &) = delete;
 
-    // Creates the copy; false when it cannot be made, or the file exists and is read-only.
-    bool open();
-    bool write(QByteArrayView bytes);
-    // Puts the copy in place of the file. False when anything was not written, or the copy
+    // Creates the copy; fails when it cannot be made, or the file exists and is read-only.
+    IoResult<> open();
+    // Once a write failed, every later one fails too and commit() puts nothing in place.
+    IoResult<> write(QByteArrayView bytes);
+    // Puts the copy in place of the file. Fails when anything was not written, or the copy
     // could not be synced or renamed: the file is then untouched and the copy is gone.
-    bool commit();
+    IoResult<> commit();
     // Throws the copy away.
     void cancel();
 
@@ -37,15 +40,15 @@ public:
 private:
     QString m_target;
     QFile m_copy;
-    bool m_failed = false;
+    QString m_writeError;  // the first write's failure; empty while every write succeeded
 };
 
 // Replaces the file at `path` by `bytes` in one step, through AtomicSaveFile.
-bool saveFileAtomically(const QString &path, const QByteArray &bytes);
+IoResult<> saveFileAtomically(const QString &path, const QByteArray &bytes);
 
 // Copies the file at `source` over `target` in one step, through AtomicSaveFile: `target` is
-// the old file or a whole copy, never a part. False when the copy failed (`target` untouched).
-bool copyFileAtomically(const QString &source, const QString &target);
+// the old file or a whole copy, never a part. On failure `target` is untouched.
+IoResult<> copyFileAtomically(const QString &source, const QString &target);
 
 // A fresh name for a copy of the file at `path`, beside it: ".<name>.zr-save-XXXXXX" with six
 // random letters or digits. Nothing is created; a caller that finds the name taken asks again.

@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QSslError>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -70,12 +71,12 @@ public:
     {
     }
 
-    bool run()
+    IoResult<> run()
     {
         // Written to a hidden copy beside the target (AtomicSaveFile); only commit() makes the
         // file appear, so a failure never leaves a partial feed at the target path.
-        if (!m_file.open())
-            return false;
+        if (auto opened = m_file.open(); !opened)
+            return opened;
 
         std::unique_ptr<QNetworkAccessManager> ownManager;
         QNetworkAccessManager *manager = sharedManager();
@@ -105,25 +106,34 @@ public:
         // Without a bound the network thread reads the whole body ahead of us, whatever
         // its size; bounded, it waits until store() has taken what it holds.
         m_reply->setReadBufferSize(ReadBufferBytes);
-        const auto fail = [this] {
-            m_failed = true;
+        const auto fail = [this](const QString &why) {
+            if (m_failure.isEmpty())
+                m_failure = why;
             m_reply->abort();
         };
-        QObject::connect(&idle, &QTimer::timeout, fail);
-        QObject::connect(&total, &QTimer::timeout, fail);
+        QObject::connect(&idle, &QTimer::timeout, [&] {
+            fail(QStringLiteral("no data for %1 ms").arg(m_limits.idleTimeoutMs));
+        });
+        QObject::connect(&total, &QTimer::timeout, [&] {
+            fail(QStringLiteral("not done within %1 ms").arg(m_limits.totalTimeoutMs));
+        });
         QObject::connect(m_reply, &QNetworkReply::metaDataChanged, [&] {
             idle.start();
             if (!acceptSize())
-                fail();
+                fail(QStringLiteral("larger than %1 bytes").arg(m_limits.maxBytes));
         });
         QObject::connect(m_reply, &QNetworkReply::redirected, [&] { idle.start(); });
         // A certificate the system's store does not vouch for (or one for another host) fails
         // the download like an unreachable server; nothing here ever ignores it.
-        QObject::connect(m_reply, &QNetworkReply::sslErrors, fail);
+        QObject::connect(m_reply, &QNetworkReply::sslErrors, [&](const QList<QSslError> &errors) {
+            fail(errors.isEmpty() ? QStringLiteral("TLS error") : errors.first().errorString());
+        });
         QObject::connect(m_reply, &QNetworkReply::readyRead, [&] {
             idle.start();
-            if (!m_failed && !store())
-                fail();
+            if (!m_failure.isEmpty())
+                return;
+            if (auto stored = store(); !stored)
+                fail(stored.error());
         });
         QObject::connect(m_reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
 
@@ -135,10 +145,9 @@ public:
         if (!m_reply->isFinished())
             loop.exec(QEventLoop::ExcludeUserInputEvents);
 
-        const bool ok = !m_failed && store() && m_reply->error() == QNetworkReply::NoError
-                        && isSuccessStatus(*m_reply) && m_file.commit();
+        IoResult<> result = finish();
         m_reply = nullptr;
-        return ok;
+        return result;
     }
 
 private:
@@ -152,15 +161,32 @@ private:
     }
 
     // Moves what has arrived into the file. Bodies of error answers are read and dropped.
-    bool store()
+    IoResult<> store()
     {
         const QByteArray data = m_reply->readAll();
         if (!isSuccessStatus(*m_reply))
-            return true;
+            return {};
         m_received += data.size();
         if (m_received > m_limits.maxBytes)
-            return false;
+            return ioError(m_url, QStringLiteral("larger than %1 bytes").arg(m_limits.maxBytes));
         return m_file.write(data);
+    }
+
+    // The rest of the body into the file, then the file in place when everything succeeded.
+    IoResult<> finish()
+    {
+        if (!m_failure.isEmpty())
+            return ioError(m_url, m_failure);
+        if (auto stored = store(); !stored)
+            return stored;
+        const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (status.isValid() && !isSuccessStatus(*m_reply))
+            return ioError(m_url, QStringLiteral("HTTP status %1").arg(status.toInt()));
+        if (m_reply->error() != QNetworkReply::NoError)
+            return ioError(m_url, m_reply->errorString());
+        if (!status.isValid())
+            return ioError(m_url, QStringLiteral("no HTTP answer"));
+        return m_file.commit();
     }
 
     QString m_url;
@@ -168,12 +194,12 @@ private:
     DownloadLimits m_limits;
     QNetworkReply *m_reply = nullptr;
     qint64 m_received = 0;
-    bool m_failed = false;
+    QString m_failure;  // why the transfer was ended early; empty while it was not
 };
 
 } // namespace
 
-bool downloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits)
+IoResult<> downloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits)
 {
     return DownloadJob(url, targetPath, limits).run();
 }

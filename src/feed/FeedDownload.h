@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/IoResult.h"
+
 #include <QString>
 
 // Limits of one feed download. The defaults are the reader's; tests shorten them.
@@ -11,11 +13,11 @@ struct DownloadLimits
     int maxRedirects = 5;
 };
 
-// Fetches `url` into `targetPath` with one HTTP GET and reports only success or failure.
+// Fetches `url` into `targetPath` with one HTTP GET; a failure says what went wrong.
 // While the request runs the calling thread processes its events except the user's input,
 // which stays queued until the download has ended. The application's thread keeps one network
 // manager for all its downloads; no cookie is sent or kept. The
 // system's proxy settings apply, redirects are followed, and only a final HTTP status of 2xx
 // succeeds. A failed download leaves no file at
 // `targetPath`. Spaces go on the wire as %20 and "#" as %23; everything else as given.
-bool downloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits = {});
+IoResult<> downloadFeed(const QString &url, const QString &targetPath, const DownloadLimits &limits = {});

@@ -5,6 +5,7 @@
 #include "settings/IniFile.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 
@@ -57,8 +58,10 @@ void writeBrowserEmulation(const QString &executableName, const QString &standIn
     // write that follows fails if it is missing.
     QDir().mkpath(QFileInfo(standInFile).absolutePath());
     const QString value = QString::number(BrowserEmulationValue);
-    if (!IniFile(standInFile).setValue(BrowserEmulationKey, executableName, value))
+    if (const auto stored = IniFile(standInFile).setValue(BrowserEmulationKey, executableName, value); !stored) {
+        qWarning().noquote() << "Browser emulation value not stored:" << stored.error();
         throw ReaderError(Texts::failedToSetData(executableName));
+    }
 }
 
 #endif

@@ -227,44 +227,46 @@ IniFile::IniFile(QString path)
 {
 }
 
-std::optional<QByteArray> IniFile::readAll() const
+IoResult<QByteArray> IniFile::readAll() const
 {
     QFile file(m_path);
     if (!file.exists())
         return QByteArray();
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return ioError(m_path, file.errorString());
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
+        return ioError(m_path, file.errorString());
     return bytes;
 }
 
 std::optional<QString> IniFile::value(const QString &section, const QString &key) const
 {
+    // A file that cannot be read holds no value: its keys read as missing, as the reader's
+    // defaults are meant for.
     const auto bytes = readAll();
     if (!bytes)
         return std::nullopt;
-    return IniText(*bytes).value(section, key);
+    return IniText(bytes.value()).value(section, key);
 }
 
-bool IniFile::setValue(const QString &section, const QString &key, const QString &text)
+IoResult<> IniFile::setValue(const QString &section, const QString &key, const QString &text)
 {
     return setValues(section, {{key, text}});
 }
 
-bool IniFile::setValues(const QString &section, const QList<std::pair<QString, QString>> &values)
+IoResult<> IniFile::setValues(const QString &section, const QList<std::pair<QString, QString>> &values)
 {
     // A file that exists but cannot be read must not be replaced by one holding these keys only.
     const auto bytes = readAll();
     if (!bytes)
-        return false;
+        return IoError{bytes.error()};
 
-    IniText text(*bytes);
+    IniText text(bytes.value());
     text.setValues(section, values);
     const QByteArray updated = text.bytes();
     // A file that already reads so is on disk as it is: rewriting it would change nothing.
-    if (updated == *bytes && QFileInfo(m_path).isFile())
-        return true;
+    if (updated == bytes.value() && QFileInfo(m_path).isFile())
+        return {};
     return saveFileAtomically(m_path, updated);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/IoResult.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -59,16 +61,16 @@ public:
 
     // Stores `text` as written, but on one line: each line break (CR LF, LF or CR) becomes
     // a blank. Adds the key, the section or the file when missing.
-    // The file is replaced in one step and is on disk when this returns true; on false
-    // the old file is left untouched.
-    bool setValue(const QString &section, const QString &key, const QString &text);
+    // The file is replaced in one step and is on disk when this succeeds; on failure the old
+    // file is left untouched.
+    IoResult<> setValue(const QString &section, const QString &key, const QString &text);
     // Several keys of one section in one replacement of the file, as setValue stores each.
-    // A file that would come out byte for byte as it is stays untouched (and true is returned).
-    bool setValues(const QString &section, const QList<std::pair<QString, QString>> &values);
+    // A file that would come out byte for byte as it is stays untouched (and that succeeds).
+    IoResult<> setValues(const QString &section, const QList<std::pair<QString, QString>> &values);
 
 private:
-    // The file's bytes: empty for a missing file, nothing when it exists but cannot be read.
-    std::optional<QByteArray> readAll() const;
+    // The file's bytes: empty for a missing file; fails when it exists but cannot be read.
+    IoResult<QByteArray> readAll() const;
 
     QString m_path;
 };

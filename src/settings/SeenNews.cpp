@@ -96,15 +96,15 @@ void SeenNews::markSeen(quint64 item)
     }
 }
 
-bool SeenNews::save()
+IoResult<> SeenNews::save()
 {
     if (!m_changed)
-        return true;
+        return {};
     QByteArray bytes = Header + '\n' + IdKey + QUrl::toPercentEncoding(m_organizationId) + '\n';
     appendItems(bytes, SeenKey, m_seen);
     appendItems(bytes, ToldKey, m_told);
-    if (!saveFileAtomically(m_path, bytes))
-        return false;
-    m_changed = false;
-    return true;
+    auto saved = saveFileAtomically(m_path, bytes);
+    if (saved)
+        m_changed = false;
+    return saved;
 }

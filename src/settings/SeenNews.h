@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/IoResult.h"
+
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -28,8 +30,8 @@ public:
     void markSeen(quint64 item);
 
     // Replaces the file in one step when anything changed since it was read or last saved;
-    // false when it could not be written.
-    bool save();
+    // fails when it could not be written.
+    IoResult<> save();
 
 private:
     void read();

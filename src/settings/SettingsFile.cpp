@@ -6,6 +6,7 @@
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 
@@ -45,7 +46,8 @@ void SettingsFile::writeString(const QString &key, const QString &value)
 
 void SettingsFile::writeStrings(const QList<std::pair<QString, QString>> &values)
 {
-    if (!IniFile(m_path).setValues(SettingsKeys::Section, values)) {
+    if (const auto stored = IniFile(m_path).setValues(SettingsKeys::Section, values); !stored) {
+        qWarning().noquote() << "Settings not stored:" << stored.error();
         const QString fullPath = QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath());
         throw ReaderError(Texts::unableToWrite(fullPath));
     }

@@ -1,4 +1,4 @@
-#include "PictureCache.h"
+#include "view/PictureCache.h"
 
 #include "common/AtomicSave.h"
 
@@ -29,32 +29,58 @@ QString PictureCache::fileFor(const QUrl &url) const
     return m_folder + u'/' + QString::fromLatin1(hash.toHex()) + QLatin1String(EntrySuffix);
 }
 
-void PictureCache::store(const QUrl &url, const Picture &picture)
+IoResult<> PictureCache::store(const QUrl &url, const Picture &picture)
 {
     const QString path = fileFor(url);
     const QByteArray contentType = picture.contentType.simplified();
     if (contentType.size() + 1 + picture.bytes.size() > m_limits.maxBytes || m_limits.maxEntries < 1) {
+        // Not kept on purpose: it would push every other picture out. An older copy would
+        // show the offline page a picture the server no longer gives, so it goes as well.
         QFile::remove(path);
-        return;
+        return {};
     }
     if (!QDir().mkpath(m_folder))
-        return;
-    // The file's time says how recently it was stored; it must be later than every other's,
-    // even when two pictures arrive within the clock's resolution.
-    QDateTime stamp = QDateTime::currentDateTimeUtc();
-    const QFileInfoList kept = entriesNewestFirst();
-    if (!kept.isEmpty() && kept.first().lastModified() >= stamp)
-        stamp = kept.first().lastModified().addMSecs(1);
+        return ioError(m_folder, QStringLiteral("the folder cannot be made"));
+    const QDateTime stamp = nextStamp();
 
-    // Replaced atomically, so a crash never leaves half a picture to be shown offline.
-    AtomicSaveFile file(path);
-    if (!file.open() || !file.write(contentType + '\n') || !file.write(picture.bytes) || !file.commit())
-        return;
+    // A picture kept already with these very bytes is only marked as recent: every page
+    // brings the same pictures again, and writing each anew would sync it to disk again.
+    const auto kept = find(url);
+    const bool unchanged = kept && kept->contentType == contentType && kept->bytes == picture.bytes;
+    if (!unchanged) {
+        // Replaced atomically, so a crash never leaves half a picture to be shown offline.
+        AtomicSaveFile file(path);
+        IoResult<> saved = file.open();
+        if (saved)
+            saved = file.write(contentType + '\n');
+        if (saved)
+            saved = file.write(picture.bytes);
+        if (saved)
+            saved = file.commit();
+        if (!saved)
+            return saved;
+    }
     QFile stored(path);
-    if (stored.open(QIODevice::Append))
-        stored.setFileTime(stamp, QFileDevice::FileModificationTime);
-    stored.close();
-    trim();
+    if (!stored.open(QIODevice::Append) || !stored.setFileTime(stamp, QFileDevice::FileModificationTime))
+        return ioError(path, QStringLiteral("its time was not set: ") + stored.errorString());
+    m_newestStamp = stamp;
+    if (!unchanged)
+        trim();
+    return {};
+}
+
+QDateTime PictureCache::nextStamp()
+{
+    // The file's time says how recently it was stored; it must be later than every other's,
+    // even when two pictures arrive within the clock's resolution. The folder is read once;
+    // after that the reader knows the newest time, since only it writes there.
+    if (!m_newestStamp.isValid()) {
+        const QFileInfoList kept = entriesNewestFirst();
+        m_newestStamp = kept.isEmpty() ? QDateTime::fromMSecsSinceEpoch(0, Qt::UTC)
+                                       : kept.first().lastModified().toUTC();
+    }
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    return now > m_newestStamp ? now : m_newestStamp.addMSecs(1);
 }
 
 std::optional<PictureCache::Picture> PictureCache::find(const QUrl &url) const

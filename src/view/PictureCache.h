@@ -1,6 +1,9 @@
 #pragma once
 
+#include "common/IoResult.h"
+
 #include <QByteArray>
+#include <QDateTime>
 #include <QFileInfoList>
 #include <QString>
 #include <QUrl>
@@ -32,7 +35,7 @@ public:
 
     // Keeps `picture` as the copy of `url`, replacing an older one, then trims the folder.
     // A picture larger than the whole cache is not kept (and its older copy goes).
-    void store(const QUrl &url, const Picture &picture);
+    IoResult<> store(const QUrl &url, const Picture &picture);
     // The copy of `url`, if one is kept.
     std::optional<Picture> find(const QUrl &url) const;
 
@@ -40,7 +43,10 @@ private:
     QString fileFor(const QUrl &url) const;
     QFileInfoList entriesNewestFirst() const;
     void trim();
+    // The time to give the next picture stored: now, or just after the newest one kept.
+    QDateTime nextStamp();
 
     QString m_folder;
     Limits m_limits;
+    QDateTime m_newestStamp;  // the newest picture's time; read from the folder when first needed
 };

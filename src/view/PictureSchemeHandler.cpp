@@ -4,6 +4,7 @@
 #include "RequestPolicy.h"
 
 #include <QBuffer>
+#include <QDebug>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -197,8 +198,9 @@ PictureSchemeHandler::Answer PictureSchemeHandler::answerFromReply(QNetworkReply
     if (reply.error() == QNetworkReply::NoError && isSuccessStatus(reply)) {
         const PictureCache::Picture picture{
             reply.header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply.readAll()};
-        if (m_cache)
-            m_cache->store(remote, picture);
+        // The page shows the picture either way; only the offline page would miss it.
+        if (const auto stored = m_cache ? m_cache->store(remote, picture) : IoResult<>(); !stored)
+            qWarning().noquote() << "A picture is not kept for the offline page:" << stored.error();
         return picture;
     }
     // The server answered, but not with the picture: shown as missing, as a browser would.

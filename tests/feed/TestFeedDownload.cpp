@@ -107,7 +107,10 @@ void TestFeedDownload::shouldFailWithoutFileOnErrorStatus()
     QFETCH(int, status);
     LocalHttpServer server([&](const QByteArray &) { return answer(status, "<error page/>"); });
 
-    QVERIFY(!downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target));
+    const auto result = downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target);
+    QVERIFY(!result);
+    // The failure says what the server answered, for the log.
+    QVERIFY2(result.error().endsWith(QStringLiteral("HTTP status %1").arg(status)), qPrintable(result.error()));
     QCOMPARE(folderEntries(), QStringList());
     QCOMPARE(server.requestLines().size(), 1);
 }
@@ -143,7 +146,9 @@ void TestFeedDownload::shouldFailWhenServerNeverAnswers()
     limits.idleTimeoutMs = idleMs;
     limits.totalTimeoutMs = totalMs;
 
-    QVERIFY(!downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits));
+    const auto result = downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits);
+    QVERIFY(!result);
+    QVERIFY2(result.error().contains(QStringLiteral(" ms")), qPrintable(result.error()));
     QCOMPARE(folderEntries(), QStringList());
     // Never tried twice. On a loaded machine the limit may end the request before the
     // server thread has even read it, so its arrival is not asserted.
@@ -212,7 +217,10 @@ void TestFeedDownload::shouldEnforceBodyLimit()
     DownloadLimits limits;
     limits.maxBytes = 1000;
 
-    QCOMPARE(downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits), accepted);
+    const auto result = downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=1"), m_target, limits);
+    QCOMPARE(result.ok(), accepted);
+    if (!accepted)
+        QVERIFY2(result.error().endsWith(QStringLiteral("larger than 1000 bytes")), qPrintable(result.error()));
     QCOMPARE(QFile::exists(m_target), accepted);
     QCOMPARE(folderEntries().size(), accepted ? 1 : 0);
     if (accepted)

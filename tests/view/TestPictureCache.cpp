@@ -45,7 +45,7 @@ void TestPictureCache::shouldGiveBackWhatWasStored()
     const QString folder = dir.filePath(QStringLiteral("pictures"));
     const QByteArray bytes("\x89PNG\r\n\x1a\n\0\nbinary", 18);
 
-    PictureCache(folder).store(pictureUrl(QStringLiteral("a b.png")), {"image/png", bytes});
+    QVERIFY(PictureCache(folder).store(pictureUrl(QStringLiteral("a b.png")), {"image/png", bytes}));
 
     // Another cache on the same folder, as after a restart of the reader.
     const PictureCache cache(folder);
@@ -77,6 +77,9 @@ void TestPictureCache::shouldStayWithinBoundsDroppingOldestFirst_data()
     QTest::newRow("a fresh answer makes an entry newest")
         << roomy << 3 << QStringList{"a:10", "b:10", "c:10", "a:12", "d:10"}
         << QStringList{"a", "c", "d"};
+    QTest::newRow("the same answer again makes an entry newest")
+        << roomy << 3 << QStringList{"a:10", "b:10", "c:10", "a:10", "d:10"}
+        << QStringList{"a", "c", "d"};
     QTest::newRow("a picture larger than the cache is not kept, nor its older copy")
         << entryBytes(100) << 10 << QStringList{"a:50", "b:80", "b:101"} << QStringList{};
     QTest::newRow("many within one clock tick")
@@ -99,7 +102,7 @@ void TestPictureCache::shouldStayWithinBoundsDroppingOldestFirst()
     for (const QString &store : stores) {
         const QStringList parts = store.split(u':');
         names.insert(parts[0]);
-        cache.store(pictureUrl(parts[0]), {"image/png", QByteArray(parts[1].toInt(), 'x')});
+        QVERIFY(cache.store(pictureUrl(parts[0]), {"image/png", QByteArray(parts[1].toInt(), 'x')}));
         QVERIFY(folderBytes(folder) <= maxBytes);
         QVERIFY(QDir(folder).entryList(QDir::Files).size() <= maxEntries);
     }
