@@ -6,6 +6,7 @@
 #include "view/HtmlView.h"
 #include "view/NewsMarks.h"
 
+#include <QDebug>
 #include <QApplication>
 #include <QTextDocumentFragment>
 #include <QWidget>
@@ -56,32 +57,29 @@ NewsWatch::NewsWatch(QWidget *window, HtmlView *view, const QString &seenNewsPat
 void NewsWatch::afterCycle(const CycleOutcome &outcome, bool newsPageShown)
 {
     m_newsPageShown = newsPageShown;
-    if (outcome.completed) {
-        QList<quint64> identities;
-        identities.reserve(outcome.items.size());
-        for (const WalkedItem &item : outcome.items)
-            identities << item.identity;
-        m_seen.takeFeed(outcome.choices.organizationId, identities);
+    QList<quint64> identities;
+    identities.reserve(outcome.items.size());
+    for (const WalkedItem &item : outcome.items)
+        identities << item.identity;
+    m_seen.takeFeed(outcome.choices.organizationId, identities);
 
-        m_markedCards.clear();
-        m_markedItems.clear();
-        QList<const WalkedItem *> untold;
-        int card = 0;
-        for (const WalkedItem &item : outcome.items) {
-            if (!item.shown)
-                continue;
-            if (!m_seen.isSeen(item.identity)) {
-                m_markedCards << card;
-                m_markedItems << item.identity;
-                if (!m_seen.isTold(item.identity))
-                    untold << &item;
-            }
-            ++card;
+    m_markedCards.clear();
+    m_markedItems.clear();
+    QList<const WalkedItem *> untold;
+    int card = 0;
+    for (const WalkedItem &item : outcome.items) {
+        if (!item.shown)
+            continue;
+        if (!m_seen.isSeen(item.identity)) {
+            m_markedCards << card;
+            m_markedItems << item.identity;
+            if (!m_seen.isTold(item.identity))
+                untold << &item;
         }
-        tell(untold);
-        // Without the file the marks come again after a restart; nothing else is lost.
-        m_seen.save();
+        ++card;
     }
+    tell(untold);
+    saveSeen();
     showMarks();
     watchLook();
 }
@@ -119,13 +117,21 @@ void NewsWatch::watchLook()
         m_look.start();
 }
 
+void NewsWatch::saveSeen()
+{
+    // Not shown to the user: without the file the marks come again after a restart and
+    // nothing else is lost, so a box every ten minutes would cost more than it tells.
+    if (const auto saved = m_seen.save(); !saved)
+        qWarning().noquote() << "The news seen are not stored:" << saved.error();
+}
+
 void NewsWatch::onLooked()
 {
     if (!m_newsPageShown || !m_window->isActiveWindow())
         return;
     for (const quint64 item : std::as_const(m_markedItems))
         m_seen.markSeen(item);
-    m_seen.save();
+    saveSeen();
     m_markedItems.clear();
     m_markedCards.clear();
     showMarks();

@@ -23,7 +23,8 @@ class NewsWatch : public QObject
 public:
     NewsWatch(QWidget *window, HtmlView *view, const QString &seenNewsPath);
 
-    // After every cycle; `newsPageShown` whether the view shows the news page now.
+    // After every cycle that read its feed whole; `newsPageShown` whether the view shows the
+    // news page now.
     void afterCycle(const CycleOutcome &outcome, bool newsPageShown);
     // The window became the active one, or stopped being it.
     void activationChanged();
@@ -39,6 +40,7 @@ private:
     // Counts the time the news page is in front of the user, while it is.
     void watchLook();
     void onLooked();
+    void saveSeen();
 
     QWidget *m_window;
     HtmlView *m_view;

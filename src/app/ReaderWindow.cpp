@@ -12,6 +12,7 @@
 #include "common/ReaderError.h"
 #include "common/Texts.h"
 #include "feed/FeedFiles.h"
+#include "feed/StoredChoices.h"
 #include "render/Colors.h"
 #include "render/GroupFilter.h"
 #include "settings/BrowserEmulation.h"
@@ -134,6 +135,8 @@ void ReaderWindow::startUp()
                                        m_settings.readInteger(SettingsKeys::Style, SettingsKeys::DefaultStyle));
 
         m_state.viewMode = QStringLiteral("S");
+        if (m_config.showBeforeFirstCycle)
+            show();
         runRefreshCycle();
     });
 }
@@ -191,8 +194,7 @@ void ReaderWindow::guarded(const std::function<void()> &handler)
 
 void ReaderWindow::runRefreshCycle()
 {
-    if (auto outcome = m_cycle->refresh(currentChoices()))
-        m_lastOutcome = std::move(*outcome);
+    m_cycle->refresh(currentChoices());
     if (m_closeAfterCycle && !m_cycle->isRunning()) {
         m_closeAfterCycle = false;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -210,14 +212,6 @@ ReaderChoices ReaderWindow::currentChoices() const
     choices.restoredGroup = m_state.firstLoad ? m_settings.readString(SettingsKeys::Group, Texts::AllGroups)
                                               : choices.groupText;
     return choices;
-}
-
-void ReaderWindow::storeChoices(const ReaderChoices &choices)
-{
-    // One replacement of the file for all three, and none when they are stored already.
-    m_settings.writeStrings({{SettingsKeys::Group, choices.restoredGroup},
-                             {SettingsKeys::FontSize, QString::number(choices.fontSizeIndex)},
-                             {SettingsKeys::Style, QString::number(choices.style)}});
 }
 
 void ReaderWindow::runCommand(const QString &viewMode, const std::function<void()> &command)
@@ -281,14 +275,15 @@ void ReaderWindow::showPage(const QString &html)
     m_view->showHtml(html, samePage ? HtmlView::Place::Keep : HtmlView::Place::Top);
 }
 
-void ReaderWindow::applyOutcome(const CycleOutcome &outcome)
+void ReaderWindow::cycleCompleted(const CycleOutcome &outcome)
 {
     m_newsWatch->afterCycle(outcome, m_shownViewMode == QStringLiteral("S"));
-    if (!outcome.completed) {
-        // After a failure the automatic refresh waits until the window is activated again.
-        m_refreshTimer->stop();
-        return;
-    }
     m_toolbar->showGroups(outcome.groupList);
-    storeChoices(outcome.choices);
+    storeChoices(m_settings, outcome.choices);
+}
+
+void ReaderWindow::cycleFailed()
+{
+    // The automatic refresh waits until the window is activated again.
+    m_refreshTimer->stop();
 }

@@ -31,8 +31,6 @@ public:
 
     const ReaderState &state() const { return m_state; }
     const RefreshCycle &cycle() const { return *m_cycle; }
-    // The outcome of the last cycle that ran (empty before the first).
-    const CycleOutcome &lastOutcome() const { return m_lastOutcome; }
     HtmlView *view() const { return m_view; }
     const NewsWatch &newsWatch() const { return *m_newsWatch; }
     ReaderToolbar *toolbar() const { return m_toolbar; }
@@ -63,7 +61,6 @@ private:
     void storeGeometry();
     void runRefreshCycle();
     ReaderChoices currentChoices() const;
-    void storeChoices(const ReaderChoices &choices);
     void runCommand(const QString &viewMode, const std::function<void()> &command);
     // Runs a handler; a failure that escapes it is shown in the standard error box.
     void guarded(const std::function<void()> &handler);
@@ -75,13 +72,13 @@ private:
     void showMessage(const QString &text) override;
     void showError(const QString &message) override;
     void showPage(const QString &html) override;
-    void applyOutcome(const CycleOutcome &outcome) override;
+    void cycleCompleted(const CycleOutcome &outcome) override;
+    void cycleFailed() override;
 
     ReaderConfig m_config;
     ReaderState m_state;
     SettingsFile m_settings;
     std::unique_ptr<RefreshCycle> m_cycle;
-    CycleOutcome m_lastOutcome;
 
     ReaderToolbar *m_toolbar = nullptr;
     FindBar *m_findBar = nullptr;

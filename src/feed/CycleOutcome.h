@@ -19,16 +19,16 @@ struct ReaderChoices
     QString groupText;
     QString viewMode = QStringLiteral("S");  // "S" news, "I" information, "K" contacts
     QString restoredGroup;   // the group to select again when the list is refilled
+
+    bool operator==(const ReaderChoices &) const = default;
 };
 
-// What a cycle gives back to the window.
+// What a cycle that read its feed whole gives the window.
 struct CycleOutcome
 {
-    ReaderChoices choices;       // the choices it ran with; stored when the feed was read whole
-    bool completed = false;      // the feed was read whole: pages and group list are filled
+    ReaderChoices choices;       // the choices it ran with, to be stored
     Pages pages;
     GroupFilterState groupList;  // the refilled group list
     QList<WalkedItem> items;     // the feed's news items, in its order
     bool offline = false;        // the feed came from the offline copy
-    QString failure;             // the message of what failed; empty when nothing did
 };

@@ -5,6 +5,7 @@
 #include "common/Texts.h"
 #include "feed/FeedDownload.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -48,25 +49,29 @@ bool fileExists(const QString &path)
     return QFileInfo(path).isFile();
 }
 
-bool obtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
-                    const DownloadLimits &limits)
+FeedSource obtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
+                          const DownloadLimits &limits)
 {
     tempFeedPath = makeTempFeedPath(paths);
-    bool offline = false;
+    FeedSource source = FeedSource::Server;
 
-    if (!downloadFeed(feedUrl, tempFeedPath, limits)) {
+    if (const auto downloaded = downloadFeed(feedUrl, tempFeedPath, limits); !downloaded) {
+        // The user sees the offline copy or the message that there is no connection; the
+        // reason stays in the log.
+        qWarning().noquote() << "Feed not downloaded:" << downloaded.error();
         const QString offlineCopy = paths.offlineCopy();
         if (!fileExists(offlineCopy))
             throw ReaderError(Texts::NoConnection);
-        // The outcome of the copy is judged only by the file test below.
         QFile::remove(tempFeedPath);
-        copyFileAtomically(offlineCopy, tempFeedPath);
-        offline = true;
+        // A copy that fails is told to the user by the file test below.
+        if (const auto copied = copyFileAtomically(offlineCopy, tempFeedPath); !copied)
+            qWarning().noquote() << "Offline copy not read:" << copied.error();
+        source = FeedSource::OfflineCopy;
     }
 
     if (!fileExists(tempFeedPath))
         throw ReaderError(Texts::NoTempFeed);
-    return offline;
+    return source;
 }
 
 namespace {
@@ -109,8 +114,10 @@ void refreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath)
         return;
     // Otherwise the copy is written anew beside itself and renamed into place only when
     // everything was written, so a failed or interrupted copy keeps the last good feed.
-    if (!replaceByLink(tempFeedPath, paths.offlineCopy()))
-        copyFileAtomically(tempFeedPath, paths.offlineCopy());
+    if (replaceByLink(tempFeedPath, paths.offlineCopy()))
+        return;
+    if (const auto copied = copyFileAtomically(tempFeedPath, paths.offlineCopy()); !copied)
+        qWarning().noquote() << "Offline copy not replaced:" << copied.error();
 }
 
 std::optional<QString> deleteTempFeed(const QString &tempFeedPath)

@@ -25,16 +25,22 @@ bool ensureWorkFolder(const ReaderPaths &paths);
 // True only for an existing file (a link counts when its target is a file).
 bool fileExists(const QString &path);
 
+// Where a cycle's feed came from.
+enum class FeedSource {
+    Server,       // downloaded just now
+    OfflineCopy,  // the download failed; the last good feed stands in
+};
+
 // Makes `tempFeedPath`, downloads the feed into it or falls back to the offline copy.
-// Returns whether the feed came from the offline copy; throws ReaderError with the message
-// for the user when there is no feed to read.
-bool obtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
+// Throws ReaderError with the message for the user when there is no feed to read.
+FeedSource obtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QString &tempFeedPath,
                     const DownloadLimits &limits);
 
 // Replaces the offline copy by the temporary file atomically, so the last good feed is
 // never lost or half-written: a second name of the (committed, whole) temporary file is
 // renamed over the copy, or where the file system cannot link, a copy written beside it is.
-// The temporary file stays. Failures are ignored.
+// The temporary file stays. A failure is only logged: the feed is shown all the same and the
+// copy keeps the last feed that was stored.
 void refreshOfflineCopy(const ReaderPaths &paths, const QString &tempFeedPath);
 
 // Deletes the temporary file. When it stays, returns the message for the user:

@@ -36,16 +36,17 @@ void FeedWalk::walk(const FeedDocument &document)
     m_items.cardsHtml = startCardsBuffer(document.sourceSize() + document.sourceSize() / 4);
 
     walkRun(document, ItemRun,
-            [&](const QDomElement &item) { newsCardStep(item, m_cardSettings, m_items); }, m_items.look);
+            [&](const QDomElement &item) { newsCardStep(item, m_cardSettings, m_items); },
+            [&] { return WindowLook{std::exchange(m_items.caption, {}), std::exchange(m_items.toolbarColor, {})}; });
 
-    WindowLook noLook;
     walkRun(document, InfoRun, [&](const QDomElement &element) {
         organizationInfoStep(element, m_choices.fontSizeText, m_choices.style, m_blocks);
-    }, noLook);
+    }, [] { return WindowLook{}; });
 }
 
 void FeedWalk::walkRun(const FeedDocument &document, const QString &runName,
-                       const std::function<void(const QDomElement &)> &step, WindowLook &look)
+                       const std::function<void(const QDomElement &)> &step,
+                       const std::function<WindowLook()> &takeLook)
 {
     QDomElement element = document.firstInRun(runName);
     // A run without any element fails like a faulty element.
@@ -59,7 +60,7 @@ void FeedWalk::walkRun(const FeedDocument &document, const QString &runName,
             throw ReaderError(Texts::BadTag);
         }
         element = nextInRun(element, runName);
-        m_afterElement(std::exchange(look, WindowLook{}));
+        m_afterElement(takeLook());
     } while (!element.isNull());
 }
 

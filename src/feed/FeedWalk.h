@@ -2,6 +2,7 @@
 
 #include "document/FeedDocument.h"
 #include "feed/CycleOutcome.h"
+#include "feed/RefreshHost.h"
 #include "render/InfoBlocks.h"
 #include "render/NewsCard.h"
 
@@ -26,7 +27,7 @@ public:
     // info element. Throws ReaderError with the user's message at the first fault.
     void walk(const FeedDocument &document);
     // What the faulty item changed before its fault, shown with the message; empty otherwise.
-    const WindowLook &pendingLook() const { return m_items.look; }
+    WindowLook pendingLook() const { return {m_items.caption, m_items.toolbarColor}; }
 
     // The pages and the group list of a feed walked whole. The news page takes the walk's
     // cards over rather than copying them, so the pages are asked for once.
@@ -37,7 +38,8 @@ public:
 
 private:
     void walkRun(const FeedDocument &document, const QString &runName,
-                 const std::function<void(const QDomElement &)> &step, WindowLook &look);
+                 const std::function<void(const QDomElement &)> &step,
+                 const std::function<WindowLook()> &takeLook);
 
     ReaderChoices m_choices;
     CardSettings m_cardSettings;

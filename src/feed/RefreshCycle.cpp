@@ -6,6 +6,9 @@
 #include "feed/RefreshHost.h"
 #include "render/PageAssembly.h"
 
+#include <QCryptographicHash>
+#include <QFile>
+
 #include <utility>
 
 namespace {
@@ -23,6 +26,16 @@ private:
     bool &m_flag;
 };
 
+// A digest of the file's bytes; empty when it cannot be read, which never matches.
+QByteArray fileDigest(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return hash.result();
+}
+
 } // namespace
 
 RefreshCycle::RefreshCycle(RefreshHost &host, ReaderPaths paths, QString baseUrl)
@@ -32,20 +45,22 @@ RefreshCycle::RefreshCycle(RefreshHost &host, ReaderPaths paths, QString baseUrl
 {
 }
 
-std::optional<CycleOutcome> RefreshCycle::refresh(const ReaderChoices &choices)
+RefreshCycle::Run RefreshCycle::refresh(const ReaderChoices &choices)
 {
     // A timer tick can fall due while this cycle pumps events; a second cycle would
     // close the document being walked and lose this cycle's temporary file.
     if (m_running)
-        return std::nullopt;
+        return Run::Skipped;
     RunningFlag running(m_running);
-    return run(choices);
+    run(choices);
+    return Run::Ran;
 }
 
-CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
+void RefreshCycle::run(const ReaderChoices &choices)
 {
     CycleOutcome outcome;
     outcome.choices = choices;
+    bool completed = false;
     // The window shows what each element changed and stays responsive between elements.
     FeedWalk walk(choices, m_baseUrl, [this](const WindowLook &look) {
         m_host.showLook(look);
@@ -55,7 +70,14 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
     // ends the cycle as a failed feed; after that the page is already shown, so the user
     // only learns what failed and the refresh timer keeps running.
     try {
-        outcome.offline = fetch(choices);
+        const FeedSource source = fetch(choices);
+        outcome.offline = source == FeedSource::OfflineCopy;
+        const QByteArray digest = outcome.offline ? QByteArray() : fileDigest(m_tempFeedPath);
+        if (isShownAlready(choices, digest)) {
+            endUnchanged();
+            return;
+        }
+        m_shownFeedDigest.clear();
         m_document.open(m_tempFeedPath);
         walk.walk(m_document);
 
@@ -66,21 +88,22 @@ CycleOutcome RefreshCycle::run(const ReaderChoices &choices)
         outcome.pages = walk.pages(outcome.offline);
         outcome.groupList = walk.groupList();
         outcome.items = walk.items();
-        outcome.completed = true;
+        completed = true;
 
         finish(outcome);
+        m_shownFeedDigest = digest;
+        m_shownChoices = choices;
     } catch (const ReaderError &error) {
-        outcome.failure = error.message();
-        if (outcome.completed)
-            endFailedFinish(outcome.failure);
+        m_shownFeedDigest.clear();
+        if (completed)
+            endFailedFinish(error.message());
         else
-            endFailedFeed(outcome, walk.pendingLook());
+            endFailedFeed(error.message(), walk.pendingLook());
     }
     m_previousDocument = FeedDocument();
-    return outcome;
 }
 
-bool RefreshCycle::fetch(const ReaderChoices &choices)
+FeedSource RefreshCycle::fetch(const ReaderChoices &choices)
 {
     // Lock the toolbar and let it show as locked before the download blocks.
     m_host.setToolbarEnabled(false);
@@ -92,32 +115,42 @@ bool RefreshCycle::fetch(const ReaderChoices &choices)
     return obtainFeedFile(m_paths, feedUrl, m_tempFeedPath, m_limits);
 }
 
-void RefreshCycle::finish(const CycleOutcome &outcome)
+bool RefreshCycle::isShownAlready(const ReaderChoices &choices, const QByteArray &feedDigest) const
 {
-    m_host.showPage(choosePage(outcome.pages, outcome.choices.viewMode));
-    m_previousDocument = FeedDocument();
-    // The window refills the group list and stores the choices.
-    m_host.applyOutcome(outcome);
+    // The offline copy must still be there: it is what the next failed download shows.
+    return !feedDigest.isEmpty() && feedDigest == m_shownFeedDigest && choices == m_shownChoices
+           && fileExists(m_paths.offlineCopy());
+}
+
+void RefreshCycle::endUnchanged()
+{
+    // The shown page is this feed's: its tree stays the cycle's document.
+    m_document = std::exchange(m_previousDocument, FeedDocument());
     if (const auto message = deleteTempFeed(m_tempFeedPath))
         m_host.showMessage(*message);
     m_host.setToolbarEnabled(true);
 }
 
-void RefreshCycle::endFailedFeed(const CycleOutcome &outcome, const WindowLook &look)
+void RefreshCycle::finish(const CycleOutcome &outcome)
+{
+    m_host.showPage(choosePage(outcome.pages, outcome.choices.viewMode));
+    m_previousDocument = FeedDocument();
+    m_host.cycleCompleted(outcome);
+    if (const auto message = deleteTempFeed(m_tempFeedPath))
+        m_host.showMessage(*message);
+    m_host.setToolbarEnabled(true);
+}
+
+void RefreshCycle::endFailedFeed(const QString &message, const WindowLook &look)
 {
     // What a faulty item changed before its fault shows with the message, as it happened.
     m_host.showLook(look);
-    m_host.showMessage(outcome.failure);
+    m_host.showMessage(message);
     m_document.close();
-    abortRefresh(outcome);
-}
-
-void RefreshCycle::abortRefresh(const CycleOutcome &outcome)
-{
     m_host.setToolbarEnabled(true);
     // Last: closing the box activates the window again, which would restart a refresh
-    // timer that the window stops for the failed outcome.
-    m_host.applyOutcome(outcome);
+    // timer that the window stops for the failed cycle.
+    m_host.cycleFailed();
 }
 
 void RefreshCycle::endFailedFinish(const QString &message)

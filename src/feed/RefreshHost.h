@@ -1,13 +1,22 @@
 #pragma once
 
 #include "feed/CycleOutcome.h"
-#include "render/NewsCard.h"
 
 #include <QString>
 
+#include <optional>
+
+// What one feed item changes in the window besides the page. The walk records it and the
+// window shows it when the cycle next pumps events, so the user sees it change item by item.
+struct WindowLook
+{
+    std::optional<QString> caption;
+    std::optional<quint32> toolbarColor;  // red in bits 0-7, blue in 16-23
+};
+
 // The window as the refresh cycle sees it. The cycle gets the user's choices as a value
-// and hands its outcome back; in between it only locks the toolbar, pumps events and shows
-// what it has. The main window implements it; tests drive the cycle through a host of their own.
+// and hands its outcome back through exactly one of cycleCompleted and cycleFailed; in
+// between it only locks the toolbar, pumps events and shows what it has. The main window implements it; tests drive the cycle through a host of their own.
 class RefreshHost
 {
 public:
@@ -25,7 +34,11 @@ public:
     virtual void showError(const QString &message) = 0;
     // Hands the page to the HTML view.
     virtual void showPage(const QString &html) = 0;
-    // A completed cycle's group list and choices (throws ReaderError when the choices cannot
-    // be stored), or the end of a failed one.
-    virtual void applyOutcome(const CycleOutcome &outcome) = 0;
+    // A cycle that read the feed whole and showed its page: the window refills the group
+    // list, stores the choices the cycle ran with (throws ReaderError when they cannot be
+    // stored) and takes the feed's news.
+    virtual void cycleCompleted(const CycleOutcome &outcome) = 0;
+    // A cycle that ended before its feed was read whole (the user has been told why): the
+    // window pauses its automatic refresh until it is next activated.
+    virtual void cycleFailed() = 0;
 };

@@ -151,8 +151,8 @@ void newsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
     // Every child is found in one pass; each text is read (and may fail) in the order below.
     const ChildTexts children(item, ItemChildNames);
 
-    walk.look = {};
-    walk.look.caption = QString(children.text(Item::Firm) % u" - " % settings.version);
+    walk.toolbarColor.reset();
+    walk.caption = QString(children.text(Item::Firm) % u" - " % settings.version);
 
     // Everything up to the filter runs for skipped items too: they still colour the
     // window, set the page background and contribute their group.
@@ -165,7 +165,7 @@ void newsCardStep(const QDomElement &item, const CardSettings &settings, ItemWal
     const QString &sizeX = children.text(Item::SizeX);
     const QString &sizeY = children.text(Item::SizeY);
 
-    walk.look.toolbarColor = colorFromHex(walk.pageBackground);
+    walk.toolbarColor = colorFromHex(walk.pageBackground);
 
     const QSize box = pictureBoxSize(spacing, sizeX, sizeY);
 

@@ -10,14 +10,6 @@
 #include <array>
 #include <optional>
 
-// What one item changes in the window besides the page. The walk records it and the window
-// shows it when the cycle next pumps events, so the user sees it change item by item.
-struct WindowLook
-{
-    std::optional<QString> caption;
-    std::optional<quint32> toolbarColor;  // red in bits 0-7, blue in 16-23
-};
-
 // The user's choices and fixed values that every card of a cycle uses.
 struct CardSettings
 {
@@ -54,14 +46,17 @@ struct ItemWalk
     QString cardsHtml;
     QString pageBackground;
     GroupList groups;
-    WindowLook look;  // what the last item changed, as far as it got
+    // What the last item gives the window's caption and toolbar, as far as it got before a
+    // fault; the cycle hands it on to the window item by item.
+    std::optional<QString> caption;
+    std::optional<quint32> toolbarColor;  // red in bits 0-7, blue in 16-23
     CardPieces pieces;
     QList<WalkedItem> items;  // every item, in the feed's order
 };
 
 // One feed item: caption, background, group, toolbar colour and, when it passes the
 // group filter, its card appended to `walk.cardsHtml`. Throws ReaderError on a faulty item;
-// `walk.look` then holds what the item changed before the fault.
+// `walk.caption` and `walk.toolbarColor` then hold what the item changed before the fault.
 void newsCardStep(const QDomElement &item, const CardSettings &settings, ItemWalk &walk);
 
 // Pieces of the card, exposed for their own tests.

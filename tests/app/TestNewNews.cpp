@@ -287,7 +287,7 @@ private slots:
         workElsewhere();
         serve({Run, Tournament});
         m_window->refreshTimerFired();  // a box would hold this call until the test's time ran out
-        QVERIFY(m_window->lastOutcome().failure.isEmpty());
+        QVERIFY(m_window->view()->currentPageBytes().contains("Běh"));
         QVERIFY(markedCards().contains(QStringLiteral("Běh")));
         QCOMPARE(m_standIn.calls.size(), 0);
     }

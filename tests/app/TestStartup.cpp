@@ -174,7 +174,7 @@ private slots:
         Reader reader(m_server.baseUrl(), {{SettingsKeys::Id, QStringLiteral("demo")},
                                            {SettingsKeys::FontSize, QStringLiteral("99")},
                                            {SettingsKeys::Style, QStringLiteral("7")}});
-        const QString page = reader.window->lastOutcome().pages.main;
+        const QString page = QString::fromUtf8(reader.window->view()->currentPageBytes());
         QVERIFY(page.contains(QStringLiteral("font-size: px; letter-spacing")));
         QVERIFY(page.contains(QStringLiteral("border-radius: 5px; \">")));
         QCOMPARE(reader.settings().readInteger(SettingsKeys::FontSize, 0), -1);

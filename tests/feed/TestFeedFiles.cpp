@@ -92,9 +92,9 @@ private:
         DownloadLimits limits;
         limits.idleTimeoutMs = 5'000;
         try {
-            const bool offline = obtainFeedFile(*m_paths, buildFeedUrl(server.baseUrl(), u"1"_s, Texts::Version),
-                                                tempFeedPath, limits);
-            return {true, offline};
+            const FeedSource source = obtainFeedFile(*m_paths, buildFeedUrl(server.baseUrl(), u"1"_s, Texts::Version),
+                                                     tempFeedPath, limits);
+            return {true, source == FeedSource::OfflineCopy};
         } catch (const ReaderError &error) {
             messages << error.message();
             return {};

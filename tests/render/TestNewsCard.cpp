@@ -11,12 +11,12 @@ const QString BaseUrl = QStringLiteral("http://127.0.0.1:8080/reader/");
 // What the window shows of the items stepped so far: each item's look over the one before.
 struct RecordingWindow
 {
-    void show(const WindowLook &look)
+    void show(const ItemWalk &walk)
     {
-        if (look.caption)
-            caption = *look.caption;
-        if (look.toolbarColor)
-            toolbarColor = *look.toolbarColor;
+        if (walk.caption)
+            caption = *walk.caption;
+        if (walk.toolbarColor)
+            toolbarColor = *walk.toolbarColor;
     }
 
     QString caption;
@@ -31,10 +31,10 @@ void stepAndShow(const QDomElement &item, const CardSettings &settings, Recordin
     try {
         newsCardStep(item, settings, walk);
     } catch (const ReaderError &) {
-        window.show(walk.look);
+        window.show(walk);
         throw;
     }
-    window.show(walk.look);
+    window.show(walk);
 }
 
 // A complete item of the group Sport with a picture.
@@ -73,7 +73,7 @@ CardSettings settingsFor(const QString &fontSize, int style, int groupIndex = 0,
 
 ItemWalk czechWalk()
 {
-    return ItemWalk{QString(), QString(), GroupList(QLocale(QLocale::Czech)), WindowLook{}, CardPieces{}, {}};
+    return ItemWalk{QString(), QString(), GroupList(QLocale(QLocale::Czech)), {}, {}, CardPieces{}, {}};
 }
 
 } // namespace
