@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-webengine-dev qt6-translations-l10n
+  qt6-base-dev qt6-declarative-dev qt6-webengine-dev qt6-translations-l10n
   xvfb xauth openbox fonts-dejavu-core fonts-liberation2
   clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream lintian man-db iproute2

@@ -14,4 +14,7 @@ struct ReaderConfig
     QString baseUrl;
     // Returns the typed ID, or an empty text when the user cancelled.
     std::function<QString()> idPrompt;
+    // Shows the window before start-up runs the first cycle; otherwise whoever made the
+    // window shows it once the first page is in.
+    bool showBeforeFirstCycle = false;
 };

@@ -1,5 +1,6 @@
 #include "app/AssistiveTechnology.h"
 #include "app/CommandLine.h"
+#include "app/GraphicsPath.h"
 #include "app/PageScreenshots.h"
 #include "app/ReaderWindow.h"
 #include "app/SingleInstance.h"
@@ -31,6 +32,7 @@ int main(int argc, char *argv[])
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
+    useGraphicsPath(chooseGraphicsPath([](const char *name) { return qEnvironmentVariable(name); }));
     HtmlView::registerScheme();
     QApplication app(argc, argv);
     // The user's data folder is named after the program alone (~/.local/share/ZeltonReader).
@@ -59,7 +61,11 @@ int main(int argc, char *argv[])
     std::unique_ptr<PageScreenshots> screenshots;
     if (!options->screenshotFolder.isEmpty())
         screenshots = std::make_unique<PageScreenshots>(options->screenshotFolder);
-    ReaderWindow window(ReaderConfig{paths, options->feedBaseUrl, {}});
+    ReaderConfig config{paths, options->feedBaseUrl, {}};
+    // The window is on the screen before the first feed is read: the user sees it at once,
+    // and the engine starts its drawing while the feed downloads.
+    config.showBeforeFirstCycle = !screenshots;
+    ReaderWindow window(std::move(config));
     if (screenshots)
         return screenshots->take(window);
     window.show();
