@@ -100,6 +100,7 @@ IoResult<> AtomicSaveFile::open()
     }
     if (!m_copy.isOpen())
         return ioError(m_target, QStringLiteral("no free name for a copy beside it"));
+    // Without the file's permissions the copy keeps the usual ones: the save still succeeds.
     if (target.exists())
         m_copy.setPermissions(target.permissions());
     return {};
@@ -134,6 +135,7 @@ IoResult<> AtomicSaveFile::commit()
             return {};
         failure = QStringLiteral("not renamed into place: ") + QString::fromStdString(error.message());
     }
+    // A copy that cannot be removed either is removed at the next start.
     QFile::remove(m_copy.fileName());
     return ioError(m_target, failure);
 }
@@ -143,6 +145,7 @@ void AtomicSaveFile::cancel()
     if (!m_copy.isOpen())
         return;
     m_copy.close();
+    // A copy that cannot be removed is removed at the next start.
     QFile::remove(m_copy.fileName());
 }
 

@@ -62,6 +62,7 @@ FeedSource obtainFeedFile(const ReaderPaths &paths, const QString &feedUrl, QStr
         const QString offlineCopy = paths.offlineCopy();
         if (!fileExists(offlineCopy))
             throw ReaderError(Texts::NoConnection);
+        // Nothing is there after a failed download; the copy below replaces whatever is.
         QFile::remove(tempFeedPath);
         // A copy that fails is told to the user by the file test below.
         if (const auto copied = copyFileAtomically(offlineCopy, tempFeedPath); !copied)

@@ -108,6 +108,7 @@ void PictureCache::trim()
     for (const QFileInfo &entry : entriesNewestFirst()) {
         bytes += entry.size();
         ++count;
+        // An entry that cannot be removed stays over the bound until a later trim removes it.
         if (bytes > m_limits.maxBytes || count > m_limits.maxEntries)
             QFile::remove(entry.filePath());
     }
