@@ -1,15 +1,15 @@
-#include "HtmlView.h"
+#include "view/HtmlView.h"
 
-#include "PageHints.h"
-#include "PagePlace.h"
-#include "PageSchemeHandler.h"
-#include "PictureCache.h"
-#include "PictureInterceptor.h"
-#include "PictureSchemeHandler.h"
-#include "ReaderPage.h"
-#include "RequestPolicy.h"
 #include "common/Texts.h"
 #include "common/Utf8Bytes.h"
+#include "view/PageHints.h"
+#include "view/PagePlace.h"
+#include "view/PageSchemeHandler.h"
+#include "view/PictureCache.h"
+#include "view/PictureInterceptor.h"
+#include "view/PictureSchemeHandler.h"
+#include "view/ReaderPage.h"
+#include "view/RequestPolicy.h"
 
 #include <QContextMenuEvent>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "NewsMarks.h"
+#include "view/NewsMarks.h"
 
 #include "common/Texts.h"
 

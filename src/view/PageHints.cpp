@@ -1,4 +1,4 @@
-#include "PageHints.h"
+#include "view/PageHints.h"
 
 #include <QWebEnginePage>
 #include <QWebEngineProfile>

@@ -1,4 +1,4 @@
-#include "PageSchemeHandler.h"
+#include "view/PageSchemeHandler.h"
 
 #include <QBuffer>
 #include <QWebEngineUrlRequestJob>

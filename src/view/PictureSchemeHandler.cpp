@@ -1,7 +1,7 @@
-#include "PictureSchemeHandler.h"
+#include "view/PictureSchemeHandler.h"
 
-#include "PictureCache.h"
-#include "RequestPolicy.h"
+#include "view/PictureCache.h"
+#include "view/RequestPolicy.h"
 
 #include <QBuffer>
 #include <QNetworkReply>
