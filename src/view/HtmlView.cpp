@@ -59,7 +59,6 @@ HtmlView::HtmlView(QWidget *parent)
     applySafetySettings();
     installReadyScript();
     installContentPolicy();
-    installPageHints(*m_profile);
 
     m_page = new ReaderPage(m_profile, this);
     setPage(m_page);
@@ -212,6 +211,12 @@ void HtmlView::showHtml(const QString &html, Place place)
     m_page->history()->clear();
     if (kept.isValid() && m_hasDocument)
         runProgramScript(restorePlaceScript(kept));
+}
+
+void HtmlView::setCardSelector(const QString &selector)
+{
+    m_cardSelector = selector;
+    installPageHints(*m_profile, selector);
 }
 
 void HtmlView::runProgramScript(const QString &script)
