@@ -1,6 +1,7 @@
 #include "support/FeedBuilder.h"
 #include "support/PageScript.h"
 #include "support/PlainPageHandler.h"
+#include "support/WebViewTestMain.h"
 #include "render/HtmlPieces.h"
 #include "render/InfoBlocks.h"
 #include "render/NewsCard.h"
@@ -373,15 +374,12 @@ void TestPageHints::pagesWithoutCardsAreUnaffected()
 
 int main(int argc, char *argv[])
 {
-    // The schemes must be known before the application object exists.
-    HtmlView::registerScheme();
-    QWebEngineUrlScheme plain(PlainScheme);
-    plain.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    QWebEngineUrlScheme::registerScheme(plain);
-    QApplication app(argc, argv);
-    TestPageHints test;
     QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
+    return runWebViewTest(argc, argv, [] { return std::make_unique<TestPageHints>(); }, [] {
+        QWebEngineUrlScheme plain(PlainScheme);
+        plain.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        QWebEngineUrlScheme::registerScheme(plain);
+    });
 }
 
 #include "TestPageHints.moc"

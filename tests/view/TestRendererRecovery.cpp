@@ -1,4 +1,5 @@
 #include "support/PageScript.h"
+#include "support/WebViewTestMain.h"
 #include "common/Texts.h"
 #include "view/HtmlView.h"
 
@@ -17,6 +18,14 @@ const QString Page = QStringLiteral(
 const QString PageText = QStringLiteral("Žluťoučký kůň");
 // Long enough that a test never sees the pauses start over by themselves.
 constexpr int NeverSteadyMs = 600'000;
+
+// Puts `view` on screen with the test's page.
+void showPage(HtmlView &view)
+{
+    view.resize(400, 300);
+    view.show();
+    view.showHtml(Page);
+}
 
 QString shownText(HtmlView &view)
 {
@@ -67,9 +76,7 @@ private slots:
     void shouldShowPageAgainWhenRendererEnds()
     {
         HtmlView view;
-        view.resize(400, 300);
-        view.show();
-        view.showHtml(Page);
+        showPage(view);
         QCOMPARE(shownText(view), PageText);
 
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
@@ -88,10 +95,8 @@ private slots:
     void shouldBringPageBackEveryTimeWithGrowingPauses()
     {
         HtmlView view;
-        view.resize(400, 300);
-        view.show();
         view.setRecoveryPauses({50, 200, 800}, NeverSteadyMs);
-        view.showHtml(Page);
+        showPage(view);
         NoticeWatch watch(view);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
@@ -112,10 +117,8 @@ private slots:
     void shouldTryOncePerLongestPauseWhenEveryLoadEndsRenderer()
     {
         HtmlView view;
-        view.resize(400, 300);
-        view.show();
         view.setRecoveryPauses({20, 40, 80}, NeverSteadyMs);
-        view.showHtml(Page);
+        showPage(view);
         NoticeWatch watch(view);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
@@ -139,10 +142,8 @@ private slots:
     void shouldStartPausesOverOnceThePageStayedUp()
     {
         HtmlView view;
-        view.resize(400, 300);
-        view.show();
         view.setRecoveryPauses({50, 600'000}, 300);
-        view.showHtml(Page);
+        showPage(view);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
         killRenderer(view);
@@ -161,10 +162,8 @@ private slots:
     void shouldShowNewPageWhileRecoveryWaits()
     {
         HtmlView view;
-        view.resize(400, 300);
-        view.show();
         view.setRecoveryPauses({600'000}, NeverSteadyMs);
-        view.showHtml(Page);
+        showPage(view);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
         killRenderer(view);
@@ -180,12 +179,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestRendererRecovery test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestRendererRecovery)
 
 #include "TestRendererRecovery.moc"
