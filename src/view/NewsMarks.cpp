@@ -1,7 +1,7 @@
 #include "view/NewsMarks.h"
 
 #include "common/Texts.h"
-#include "view/ScriptValue.h"
+#include "view/ProgramScript.h"
 
 #include <QJsonArray>
 

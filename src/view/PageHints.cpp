@@ -1,6 +1,6 @@
 #include "view/PageHints.h"
 
-#include "view/ScriptValue.h"
+#include "view/ProgramScript.h"
 
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -130,11 +130,6 @@ void installPageHints(QWebEngineProfile &profile, const QString &cardSelector)
         profile.scripts()->remove(old);
     if (cardSelector.isEmpty())
         return;
-    QWebEngineScript script;
-    script.setName(ScriptName);
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setRunsOnSubFrames(false);
-    script.setSourceCode(hintsScript(cardSelector));
-    profile.scripts()->insert(script);
+    profile.scripts()->insert(
+        programScript(ScriptName, QWebEngineScript::DocumentCreation, false, hintsScript(cardSelector)));
 }

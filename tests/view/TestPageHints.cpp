@@ -8,7 +8,7 @@
 #include "render/PageAssembly.h"
 #include "view/HtmlView.h"
 #include "view/PageHints.h"
-#include "view/ScriptValue.h"
+#include "view/ProgramScript.h"
 
 #include <QApplication>
 #include <QClipboard>
