@@ -19,11 +19,14 @@ const QString PageText = QStringLiteral("Žluťoučký kůň");
 // Long enough that a test never sees the pauses start over by themselves.
 constexpr int NeverSteadyMs = 600'000;
 
-// Puts `view` on screen with the test's page.
-void showPage(HtmlView &view)
+// Puts `view` on screen and shows the test's page in it, with `pausesMs` and `steadyMs` as
+// its recovery pauses (the view's own when empty).
+void showPage(HtmlView &view, const QList<int> &pausesMs = {}, int steadyMs = NeverSteadyMs)
 {
     view.resize(400, 300);
     view.show();
+    if (!pausesMs.isEmpty())
+        view.setRecoveryPauses(pausesMs, steadyMs);
     view.showHtml(Page);
 }
 
@@ -95,8 +98,7 @@ private slots:
     void shouldBringPageBackEveryTimeWithGrowingPauses()
     {
         HtmlView view;
-        view.setRecoveryPauses({50, 200, 800}, NeverSteadyMs);
-        showPage(view);
+        showPage(view, {50, 200, 800});
         NoticeWatch watch(view);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
@@ -117,8 +119,7 @@ private slots:
     void shouldTryOncePerLongestPauseWhenEveryLoadEndsRenderer()
     {
         HtmlView view;
-        view.setRecoveryPauses({20, 40, 80}, NeverSteadyMs);
-        showPage(view);
+        showPage(view, {20, 40, 80});
         NoticeWatch watch(view);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
@@ -142,8 +143,7 @@ private slots:
     void shouldStartPausesOverOnceThePageStayedUp()
     {
         HtmlView view;
-        view.setRecoveryPauses({50, 600'000}, 300);
-        showPage(view);
+        showPage(view, {50, 600'000}, 300);
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
         killRenderer(view);
@@ -162,8 +162,7 @@ private slots:
     void shouldShowNewPageWhileRecoveryWaits()
     {
         HtmlView view;
-        view.setRecoveryPauses({600'000}, NeverSteadyMs);
-        showPage(view);
+        showPage(view, {600'000});
         QSignalSpy ended(view.page(), &QWebEnginePage::renderProcessTerminated);
 
         killRenderer(view);
