@@ -100,7 +100,7 @@ void NewsWatch::tell(const QList<const WalkedItem *> &items)
 void NewsWatch::showMarks()
 {
     if (m_newsPageShown && m_view->hasDocument())
-        m_view->runProgramScript(newsMarksScript(m_markedCards));
+        m_view->runProgramScript(newsMarksScript(m_markedCards, m_view->cardSelector()));
 }
 
 void NewsWatch::activationChanged()

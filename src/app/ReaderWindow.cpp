@@ -15,6 +15,7 @@
 #include "feed/StoredChoices.h"
 #include "render/Colors.h"
 #include "render/GroupFilter.h"
+#include "render/HtmlPieces.h"
 #include "settings/BrowserEmulation.h"
 #include "settings/SettingsKeys.h"
 #include "view/HtmlView.h"
@@ -81,6 +82,7 @@ void ReaderWindow::buildViewPanel(QVBoxLayout *layout)
     viewLayout->setContentsMargins(0, 0, 0, 0);
     m_view = new HtmlView(m_viewPanel);
     m_view->setObjectName(QStringLiteral("WebBrowser1"));
+    m_view->setCardSelector(HtmlPieces::Card::Selector);
     m_view->setPictureSource(m_config.baseUrl, m_config.paths.pictureCache());
     viewLayout->addWidget(m_view);
     layout->addWidget(m_viewPanel, 1);

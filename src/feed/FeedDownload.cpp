@@ -2,6 +2,7 @@
 
 #include "common/AtomicSave.h"
 #include "common/HexDigit.h"
+#include "common/HttpStatus.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -44,8 +45,7 @@ constexpr qint64 ReadBufferBytes = 256 * 1024;
 
 bool isSuccessStatus(const QNetworkReply &reply)
 {
-    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    return status.isValid() && status.toInt() >= 200 && status.toInt() < 300;
+    return isHttpSuccess(reply.attribute(QNetworkRequest::HttpStatusCodeAttribute));
 }
 
 // The network manager of the application's thread, made once and kept, so a cycle does

@@ -82,6 +82,13 @@ inline const QString DivEnd = QStringLiteral("</div>");
 inline const QString Spacer =
     QStringLiteral("<div style=\"font: 5px Arial; color: #FFFFFF;\">&nbsp;</div>");
 
+// What finds every card's box in a page, and nothing else: the box opens with BoxOpen and
+// the border piece of every style starts with a "none" border, where the information and
+// contacts blocks open alike but with a "solid" one (Info::Border). The view lays out and
+// marks the cards by it, so it must change with those pieces.
+inline const QString Selector =
+    QStringLiteral("div[style^=\"position:relative;\"][style*=\"; border: 0px none #\"]");
+
 } // namespace Card
 
 // ---- Organization information and contacts block -----------------------------------------

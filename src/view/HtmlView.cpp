@@ -1,15 +1,16 @@
-#include "HtmlView.h"
+#include "view/HtmlView.h"
 
-#include "PageHints.h"
-#include "PagePlace.h"
-#include "PageSchemeHandler.h"
-#include "PictureCache.h"
-#include "PictureInterceptor.h"
-#include "PictureSchemeHandler.h"
-#include "ReaderPage.h"
-#include "RequestPolicy.h"
 #include "common/Texts.h"
 #include "common/Utf8Bytes.h"
+#include "view/PageHints.h"
+#include "view/PagePlace.h"
+#include "view/PageSchemeHandler.h"
+#include "view/PictureCache.h"
+#include "view/PictureInterceptor.h"
+#include "view/PictureSchemeHandler.h"
+#include "view/ProgramScript.h"
+#include "view/ReaderPage.h"
+#include "view/RequestPolicy.h"
 
 #include <QContextMenuEvent>
 #include <QEventLoop>
@@ -59,7 +60,6 @@ HtmlView::HtmlView(QWidget *parent)
     applySafetySettings();
     installReadyScript();
     installContentPolicy();
-    installPageHints(*m_profile);
 
     m_page = new ReaderPage(m_profile, this);
     setPage(m_page);
@@ -160,14 +160,10 @@ void HtmlView::installReadyScript()
 {
     // Runs in the program's own world, which the page's disabled scripts do not touch; the
     // page hears of it through its console (ReaderPage::documentReady).
-    QWebEngineScript script;
-    script.setName(QStringLiteral("zelton-reader-ready"));
-    script.setInjectionPoint(QWebEngineScript::DocumentReady);
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setRunsOnSubFrames(false);
-    script.setSourceCode(QStringLiteral("console.log(%1 + location.href);")
-                             .arg(QLatin1Char('\'') + ReaderPage::documentReadyMark() + QLatin1Char('\'')));
-    m_profile->scripts()->insert(script);
+    m_profile->scripts()->insert(programScript(
+        QStringLiteral("zelton-reader-ready"), QWebEngineScript::DocumentReady, false,
+        QStringLiteral("console.log(%1 + location.href);")
+            .arg(QLatin1Char('\'') + ReaderPage::documentReadyMark() + QLatin1Char('\''))));
 }
 
 void HtmlView::installContentPolicy()
@@ -176,23 +172,18 @@ void HtmlView::installContentPolicy()
     // built, so the policy arrives as a meta element in a head of its own, put into the
     // document before the parser reads anything and taken out at once: a policy stays in
     // force once it was read, and the finished document holds the page's elements alone.
-    QWebEngineScript script;
-    script.setName(QStringLiteral("zelton-reader-content-policy"));
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setRunsOnSubFrames(true);
-    script.setSourceCode(QStringLiteral(
-        "(function () {"
-        "  var meta = document.createElement('meta');"
-        "  meta.httpEquiv = 'Content-Security-Policy';"
-        "  meta.content = %1;"
-        "  var head = document.createElement('head');"
-        "  head.appendChild(meta);"
-        "  (document.documentElement || document).appendChild(head);"
-        "  head.remove();"
-        "})();")
-                             .arg(QLatin1Char('"') + RequestPolicy::contentSecurityPolicy() + QLatin1Char('"')));
-    m_profile->scripts()->insert(script);
+    const QString source = QStringLiteral("(function () {"
+                                          "  var meta = document.createElement('meta');"
+                                          "  meta.httpEquiv = 'Content-Security-Policy';"
+                                          "  meta.content = %1;"
+                                          "  var head = document.createElement('head');"
+                                          "  head.appendChild(meta);"
+                                          "  (document.documentElement || document).appendChild(head);"
+                                          "  head.remove();"
+                                          "})();")
+                               .arg(QLatin1Char('"') + RequestPolicy::contentSecurityPolicy() + QLatin1Char('"'));
+    m_profile->scripts()->insert(programScript(QStringLiteral("zelton-reader-content-policy"),
+                                               QWebEngineScript::DocumentCreation, true, source));
 }
 
 void HtmlView::showHtml(const QString &html, Place place)
@@ -212,6 +203,12 @@ void HtmlView::showHtml(const QString &html, Place place)
     m_page->history()->clear();
     if (kept.isValid() && m_hasDocument)
         runProgramScript(restorePlaceScript(kept));
+}
+
+void HtmlView::setCardSelector(const QString &selector)
+{
+    m_cardSelector = selector;
+    installPageHints(*m_profile, selector);
 }
 
 void HtmlView::runProgramScript(const QString &script)

@@ -37,6 +37,13 @@ public:
     // view keeps its scroll offset, its selection and an open search.
     void showHtml(const QString &html, Place place = Place::Top);
 
+    // What finds the news cards in the pages: a CSS selector that matches every card's box
+    // and nothing else. The view lays out the cards out of sight only when they are needed
+    // (see PageHints) and marks new ones (see NewsMarks) by it; without it, every card is
+    // laid out and none is marked. Pages shown from now on follow it.
+    void setCardSelector(const QString &selector);
+    QString cardSelector() const { return m_cardSelector; }
+
     // Runs one of the program's own scripts (never the page's) in the shown page.
     void runProgramScript(const QString &script);
 
@@ -89,6 +96,7 @@ private:
     PictureInterceptor *m_pictureInterceptor = nullptr;
     ReaderPage *m_page = nullptr;
     QByteArray m_pageBytes;
+    QString m_cardSelector;
     quint64 m_loadSerial = 0;
     bool m_hasDocument = false;
     // A page that brings its renderer down at every load must not restart it in a loop:

@@ -1,10 +1,9 @@
-#include "NewsMarks.h"
+#include "view/NewsMarks.h"
 
 #include "common/Texts.h"
+#include "view/ProgramScript.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonValue>
 
 namespace {
 
@@ -13,26 +12,25 @@ const QString Sheet = QStringLiteral("window.zeltonNewsMarks");
 
 } // namespace
 
-QString newsMarksScript(const QList<int> &cardIndexes)
+QString newsMarksScript(const QList<int> &cardIndexes, const QString &cardSelector)
 {
     QJsonArray indexes;
     for (const int index : cardIndexes)
         indexes.append(index);
-    const QJsonArray text{Texts::NewMark};
-    return QStringLiteral(R"JS(((indexes, text) => {
+    return QStringLiteral(R"JS(((indexes, text, cardSelector) => {
   const apply = () => {
     const sheet = %1 || (%1 = new CSSStyleSheet());
     if (!document.body)
       return;
-    // A card is a box of the body with the card's opening style; the rest are spacers and
-    // the offline mark. The selectors count the body's children, cards and spacers alike.
+    // The cards are boxes of the body; the rest are spacers and the offline mark. The
+    // selectors count the body's children, cards and spacers alike.
     const wanted = new Set(indexes);
     const selectors = [];
     let card = 0;
     let child = 0;
     for (const box of document.body.children) {
       ++child;
-      if (box.matches('div[style^="position:relative;"]') && wanted.has(card++))
+      if (cardSelector && box.matches(cardSelector) && wanted.has(card++))
         selectors.push(`body > :nth-child(${child})`);
     }
     const rules = selectors.length
@@ -53,8 +51,8 @@ QString newsMarksScript(const QList<int> &cardIndexes)
     apply();
 })()JS")
                .arg(Sheet)
-           + QString::fromUtf8(QJsonDocument(indexes).toJson(QJsonDocument::Compact)) + QStringLiteral(", ")
-           + QString::fromUtf8(QJsonDocument(text).toJson(QJsonDocument::Compact)) + QStringLiteral("[0]);");
+           + scriptValue(indexes) + QStringLiteral(", ") + scriptValue(Texts::NewMark) + QStringLiteral(", ")
+           + scriptValue(cardSelector) + QStringLiteral(");");
 }
 
 QString countNewsMarksScript()

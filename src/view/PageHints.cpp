@@ -1,4 +1,6 @@
-#include "PageHints.h"
+#include "view/PageHints.h"
+
+#include "view/ProgramScript.h"
 
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -8,9 +10,9 @@
 namespace {
 
 const QString LiftFunction = QStringLiteral("zeltonLiftPageHints");
+const QString ScriptName = QStringLiteral("zelton-page-hints");
 
-// Runs before the page's first element. The card's box is told apart from the info and
-// contacts blocks (the same opening, a "solid" border) by its "none" border.
+// Runs before the page's first element.
 //
 // - The first boxes, the screenful the user sees first, are laid out as they are read.
 //   The rest waits outside the document until it is whole and is then laid out once:
@@ -25,12 +27,12 @@ const QString LiftFunction = QStringLiteral("zeltonLiftPageHints");
 //   mean height of the first cards, so the scroll bar keeps its length while the user
 //   scrolls. The first cards stay laid out, so the page never shows, even for a frame,
 //   without the text it starts with.
-QString hintsScript()
+QString hintsScript(const QString &cardSelector)
 {
     const QString afterFirstBoxes =
         QStringLiteral("body > ") + QStringLiteral("* + ").repeated(PageHintsBoxesWhileLoading);
     return QStringLiteral(R"JS((() => {
-  const card = 'div[style^="position:relative;"][style*="; border: 0px none #"]';
+  const card = %4;
   const cardRule = (height) =>
     `%1${card} { content-visibility: auto; contain-intrinsic-size: auto ${height}px; }`;
   const hints = new CSSStyleSheet();
@@ -105,7 +107,8 @@ QString hintsScript()
 })();)JS")
         .arg(afterFirstBoxes)
         .arg(PageHintsBoxesWhileLoading)
-        .arg(LiftFunction);
+        .arg(LiftFunction)
+        .arg(scriptValue(cardSelector));
 }
 
 } // namespace
@@ -120,13 +123,13 @@ void liftPageHints(QWebEnginePage &page, bool lifted, const std::function<void()
                        });
 }
 
-void installPageHints(QWebEngineProfile &profile)
+void installPageHints(QWebEngineProfile &profile, const QString &cardSelector)
 {
-    QWebEngineScript script;
-    script.setName(QStringLiteral("zelton-page-hints"));
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setRunsOnSubFrames(false);
-    script.setSourceCode(hintsScript());
-    profile.scripts()->insert(script);
+    const auto installed = profile.scripts()->find(ScriptName);
+    for (const QWebEngineScript &old : installed)
+        profile.scripts()->remove(old);
+    if (cardSelector.isEmpty())
+        return;
+    profile.scripts()->insert(
+        programScript(ScriptName, QWebEngineScript::DocumentCreation, false, hintsScript(cardSelector)));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 class QWebEnginePage;
@@ -9,7 +11,9 @@ class QWebEngineProfile;
 // thousand cards is laid out once instead of again and again while it arrives. The hints are
 // a style sheet of the program's own, set from the program's script world: the document
 // itself stays exactly the page's HTML, and the info and contacts pages are left alone.
-void installPageHints(QWebEngineProfile &profile);
+// The cards are the boxes `cardSelector` finds; an empty selector takes the hints away. The
+// hints apply from the next page on.
+void installPageHints(QWebEngineProfile &profile, const QString &cardSelector);
 
 // Lifts the hints from the page shown in `page`, so that every card is laid out, or puts them
 // back; then runs `done`. Finding text needs every card laid out; the page's document is left

@@ -1,4 +1,4 @@
-#include "PagePlace.h"
+#include "view/PagePlace.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,6 +1,7 @@
-#include "PageSchemeHandler.h"
+#include "view/PageSchemeHandler.h"
 
-#include <QBuffer>
+#include "view/RequestAnswer.h"
+
 #include <QWebEngineUrlRequestJob>
 
 PageSchemeHandler::PageSchemeHandler(QObject *parent)
@@ -41,10 +42,6 @@ void PageSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
-    // The job owns the buffer, so it lives exactly as long as the engine reads from it.
-    auto *body = new QBuffer(job);
-    body->setData(m_html);
-    body->open(QIODevice::ReadOnly);
     // Without the charset the engine would read the bytes as windows-1252.
-    job->reply(QByteArrayLiteral("text/html;charset=utf-8"), body);
+    answerWithBytes(job, QByteArrayLiteral("text/html;charset=utf-8"), m_html);
 }

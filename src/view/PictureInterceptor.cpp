@@ -1,7 +1,7 @@
-#include "PictureInterceptor.h"
+#include "view/PictureInterceptor.h"
 
-#include "PictureSchemeHandler.h"
-#include "RequestPolicy.h"
+#include "view/PictureSchemeHandler.h"
+#include "view/RequestPolicy.h"
 
 PictureInterceptor::PictureInterceptor(const PictureSchemeHandler *pictures, QObject *parent)
     : QWebEngineUrlRequestInterceptor(parent), m_pictures(pictures)

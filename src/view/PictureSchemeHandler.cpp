@@ -1,9 +1,10 @@
-#include "PictureSchemeHandler.h"
+#include "view/PictureSchemeHandler.h"
 
-#include "PictureCache.h"
-#include "RequestPolicy.h"
+#include "common/HttpStatus.h"
+#include "view/PictureCache.h"
+#include "view/RequestAnswer.h"
+#include "view/RequestPolicy.h"
 
-#include <QBuffer>
 #include <QDebug>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -27,22 +28,13 @@ constexpr char RefusedProperty[] = "zelton-refused";
 
 constexpr auto AddressEncoding = QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals;
 
-bool isSuccessStatus(const QNetworkReply &reply)
-{
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    return status >= 200 && status < 300;
-}
-
 void replyWith(QWebEngineUrlRequestJob *job, const PictureCache::Picture &picture)
 {
-    // The job owns the buffer, so it lives exactly as long as the engine reads from it.
-    auto *body = new QBuffer(job);
-    body->setData(picture.bytes);
-    body->open(QIODevice::ReadOnly);
     // The engine wants some type; it tells a picture by its bytes anyway.
-    job->reply(picture.contentType.isEmpty() ? QByteArrayLiteral("application/octet-stream")
-                                             : picture.contentType,
-               body);
+    answerWithBytes(job,
+                    picture.contentType.isEmpty() ? QByteArrayLiteral("application/octet-stream")
+                                                  : picture.contentType,
+                    picture.bytes);
 }
 
 } // namespace
@@ -195,7 +187,8 @@ PictureSchemeHandler::Answer PictureSchemeHandler::answerFromReply(QNetworkReply
 {
     if (reply.property(RefusedProperty).toBool())
         return std::nullopt;
-    if (reply.error() == QNetworkReply::NoError && isSuccessStatus(reply)) {
+    const QVariant statusCode = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (reply.error() == QNetworkReply::NoError && isHttpSuccess(statusCode)) {
         const PictureCache::Picture picture{
             reply.header(QNetworkRequest::ContentTypeHeader).toByteArray(), reply.readAll()};
         // The page shows the picture either way; only the offline page would miss it.
@@ -204,8 +197,7 @@ PictureSchemeHandler::Answer PictureSchemeHandler::answerFromReply(QNetworkReply
         return picture;
     }
     // The server answered, but not with the picture: shown as missing, as a browser would.
-    const bool serverAnswered = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    if (!serverAnswered && m_cache)
+    if (!statusCode.isValid() && m_cache)
         return m_cache->find(remote);
     return std::nullopt;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureCache.h"
+#include "view/PictureCache.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "ReaderPage.h"
+#include "view/ReaderPage.h"
 
 #include <QDesktopServices>
 #include <QWebEngineNewWindowRequest>

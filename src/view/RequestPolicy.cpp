@@ -1,7 +1,7 @@
-#include "RequestPolicy.h"
+#include "view/RequestPolicy.h"
 
-#include "PageSchemeHandler.h"
-#include "PictureSchemeHandler.h"
+#include "view/PageSchemeHandler.h"
+#include "view/PictureSchemeHandler.h"
 
 #include <QHostAddress>
 

@@ -3,10 +3,11 @@
 #include "app/ToolbarButton.h"
 #include "common/Texts.h"
 #include "settings/SettingsKeys.h"
-#include "support/FileBytes.h"
 #include "support/FeedBuilder.h"
+#include "support/FileBytes.h"
 #include "support/LocalHttpServer.h"
 #include "support/ModalWatcher.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QAction>
@@ -289,12 +290,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestCommands test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestCommands)
 
 #include "TestCommands.moc"

@@ -2,6 +2,7 @@
 #include "settings/SettingsKeys.h"
 #include "support/FileBytes.h"
 #include "support/LocalHttpServer.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QComboBox>
@@ -102,12 +103,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestDemoPages test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestDemoPages)
 
 #include "TestDemoPages.moc"

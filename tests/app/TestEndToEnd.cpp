@@ -4,6 +4,7 @@
 #include "settings/SettingsKeys.h"
 #include "support/ModalWatcher.h"
 #include "support/PageScript.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QComboBox>
@@ -135,12 +136,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestEndToEnd test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestEndToEnd)
 
 #include "TestEndToEnd.moc"

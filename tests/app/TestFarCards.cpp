@@ -6,6 +6,7 @@
 #include "settings/SettingsKeys.h"
 #include "support/LocalHttpServer.h"
 #include "support/PageScript.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QClipboard>
@@ -23,12 +24,7 @@ class TestFarCards : public QObject
 private:
     QTemporaryDir m_config;
     QTemporaryDir m_dir;
-    const QByteArray m_feed = FarCardsFeed::bytes();
-    LocalHttpServer m_server{[this](const QByteArray &) {
-        LocalHttpServer::Response response;
-        response.body = m_feed;
-        return response;
-    }};
+    LocalHttpServer m_server{LocalHttpServer::answering(FarCardsFeed::bytes())};
     std::unique_ptr<ReaderWindow> m_window;
 
     QWindow *handle() const { return m_window->windowHandle(); }
@@ -102,12 +98,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestFarCards test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestFarCards)
 
 #include "TestFarCards.moc"

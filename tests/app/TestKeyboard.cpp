@@ -6,6 +6,7 @@
 #include "settings/SettingsKeys.h"
 #include "support/FeedBuilder.h"
 #include "support/LocalHttpServer.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QAccessible>
@@ -40,11 +41,7 @@ class TestKeyboard : public QObject
 
 private:
     QTemporaryDir m_config;
-    LocalHttpServer m_server{[](const QByteArray &) {
-        LocalHttpServer::Response response;
-        response.body = Feed;
-        return response;
-    }};
+    LocalHttpServer m_server{LocalHttpServer::answering(Feed)};
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ReaderWindow> m_window;
     QStringList m_idAnswers;
@@ -335,12 +332,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestKeyboard test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestKeyboard)
 
 #include "TestKeyboard.moc"

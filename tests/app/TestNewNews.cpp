@@ -5,6 +5,7 @@
 #include "support/FeedBuilder.h"
 #include "support/LocalHttpServer.h"
 #include "support/PageScript.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QApplication>
@@ -305,13 +306,9 @@ int main(int argc, char *argv[])
     }
     const QByteArray address = bus.readLine().trimmed();
     qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-    int status = 0;
-    {
-        HtmlView::registerScheme();
-        QApplication app(argc, argv);
-        TestNewNews test{QString::fromUtf8(address)};
-        status = QTest::qExec(&test, argc, argv);
-    }
+    const int status = runWebViewTest(argc, argv, [&address] {
+        return std::make_unique<TestNewNews>(QString::fromUtf8(address));
+    });
     bus.kill();
     bus.waitForFinished();
     return status;

@@ -1,6 +1,7 @@
 #include "app/ReaderWindow.h"
 #include "settings/SettingsKeys.h"
 #include "support/LocalHttpServer.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QTemporaryDir>
@@ -83,12 +84,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestResponsiveWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestResponsiveWindow)
 
 #include "TestResponsiveWindow.moc"

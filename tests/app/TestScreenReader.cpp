@@ -4,6 +4,7 @@
 #include "app/ReaderWindow.h"
 #include "settings/SettingsKeys.h"
 #include "support/LocalHttpServer.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QAccessible>
@@ -160,12 +161,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestScreenReader test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestScreenReader)
 
 #include "TestScreenReader.moc"

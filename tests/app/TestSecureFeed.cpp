@@ -4,6 +4,7 @@
 #include "support/LocalHttpsServer.h"
 #include "support/ModalWatcher.h"
 #include "support/PageScript.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QDir>
@@ -157,12 +158,6 @@ void TestSecureFeed::shouldFallBackToOfflineOnCertificateForAnotherHost()
     QVERIFY(server.requestLines().isEmpty());
 }
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestSecureFeed test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestSecureFeed)
 
 #include "TestSecureFeed.moc"

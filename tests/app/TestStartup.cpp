@@ -9,6 +9,7 @@
 #include "support/FeedBuilder.h"
 #include "support/LocalHttpServer.h"
 #include "support/ModalWatcher.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QComboBox>
@@ -46,11 +47,7 @@ class TestStartup : public QObject
 
 private:
     QTemporaryDir m_config;  // stands in for the user's configuration folder
-    LocalHttpServer m_server{[](const QByteArray &) {
-        LocalHttpServer::Response response;
-        response.body = Feed;
-        return response;
-    }};
+    LocalHttpServer m_server{LocalHttpServer::answering(Feed)};
 
     // A reader in its own folder whose settings file holds `settings` at start.
     struct Reader
@@ -538,12 +535,6 @@ private slots:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestStartup test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestStartup)
 
 #include "TestStartup.moc"

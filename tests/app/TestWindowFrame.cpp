@@ -2,6 +2,7 @@
 #include "settings/SettingsKeys.h"
 #include "support/LocalHttpServer.h"
 #include "support/ModalWatcher.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 
 #include <QProcess>
@@ -86,11 +87,7 @@ class TestWindowFrame : public QObject
 
 private:
     QTemporaryDir m_config;
-    LocalHttpServer m_server{[](const QByteArray &) {
-        LocalHttpServer::Response response;
-        response.body = Feed;
-        return response;
-    }};
+    LocalHttpServer m_server{LocalHttpServer::answering(Feed)};
 
     ModalWatcher m_boxes;  // a box would mean a failed cycle: closed, then reported by cleanup()
 
@@ -216,10 +213,7 @@ int main(int argc, char *argv[])
         return 1;
     qputenv("DISPLAY", display);
     qputenv("QT_QPA_PLATFORM", "xcb");
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestWindowFrame test;
-    return QTest::qExec(&test, argc, argv);
+    return runWebViewTest(argc, argv, [] { return std::make_unique<TestWindowFrame>(); });
 }
 
 #include "TestWindowFrame.moc"

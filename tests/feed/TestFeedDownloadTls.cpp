@@ -16,13 +16,6 @@ namespace {
 
 const QByteArray Feed = "<?xml version=\"1.0\"?><zelton_informations/>";
 
-Response feedAnswer()
-{
-    Response response;
-    response.body = Feed;
-    return response;
-}
-
 } // namespace
 
 // Downloads over https: the server's certificate is verified, and whatever fails the
@@ -85,7 +78,7 @@ void TestFeedDownloadTls::shouldVerifyServerCertificate()
 
     const auto identity = (fromTrustedAuthority ? m_trusted : m_stranger).issue(certifiedHost);
     QVERIFY(!identity.certificate.isNull() && !identity.key.isNull());
-    LocalHttpsServer server(identity, [](const QByteArray &) { return feedAnswer(); });
+    LocalHttpsServer server(identity, LocalHttpServer::answering(Feed));
     QVERIFY(server.baseUrl().startsWith(QStringLiteral("https://127.0.0.1:")));
 
     QCOMPARE(downloadFeed(server.baseUrl() + QStringLiteral("xml.php?id=demo"), m_target).ok(), expectedOk);
@@ -101,7 +94,7 @@ void TestFeedDownloadTls::shouldVerifyServerCertificate()
 
 void TestFeedDownloadTls::shouldNotFollowRedirectFromHttpsToHttp()
 {
-    LocalHttpServer plain([](const QByteArray &) { return feedAnswer(); });
+    LocalHttpServer plain(LocalHttpServer::answering(Feed));
     LocalHttpsServer secure(m_trusted.issue(QStringLiteral("127.0.0.1")), [&](const QByteArray &) {
         Response response;
         response.status = 302;

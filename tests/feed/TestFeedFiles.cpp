@@ -3,6 +3,7 @@
 #include "feed/FeedDownload.h"
 #include "feed/FeedFiles.h"
 #include "support/FileBytes.h"
+#include "support/FileInode.h"
 #include "support/LocalHttpServer.h"
 
 #include <QDir>
@@ -12,19 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/stat.h>
-
 using namespace Qt::StringLiterals;
-
-namespace {
-
-ino_t inodeOf(const QString &path)
-{
-    struct stat info{};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t(0);
-}
-
-} // namespace
 
 namespace {
 

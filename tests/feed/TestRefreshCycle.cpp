@@ -6,6 +6,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsKeys.h"
 #include "support/FeedBuilder.h"
+#include "support/FileInode.h"
 #include "support/FileBytes.h"
 #include "support/LocalHttpServer.h"
 
@@ -15,18 +16,6 @@
 #include <QtTest>
 
 #include <functional>
-
-#include <sys/stat.h>
-
-namespace {
-
-ino_t inodeOf(const QString &path)
-{
-    struct stat info{};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : ino_t(0);
-}
-
-} // namespace
 
 namespace {
 

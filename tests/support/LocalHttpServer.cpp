@@ -154,6 +154,16 @@ struct LocalHttpServer::Private
     }
 };
 
+LocalHttpServer::Handler LocalHttpServer::answering(const QByteArray &body, const QByteArray &contentType)
+{
+    return [body, contentType](const QByteArray &) {
+        Response response;
+        response.contentType = contentType;
+        response.body = body;
+        return response;
+    };
+}
+
 LocalHttpServer::LocalHttpServer(Handler handler) : d(std::make_unique<Private>())
 {
     d->handler = std::move(handler);

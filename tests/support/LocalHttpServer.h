@@ -34,6 +34,9 @@ public:
     // Gets the request line as it arrived ("GET /reader/xml.php?id=... HTTP/1.1").
     using Handler = std::function<Response(const QByteArray &requestLine)>;
 
+    // A handler that answers every request with `body` of `contentType`, status 200.
+    static Handler answering(const QByteArray &body, const QByteArray &contentType = "application/xml");
+
     explicit LocalHttpServer(Handler handler);
     ~LocalHttpServer();  // stops the server
 

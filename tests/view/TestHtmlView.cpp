@@ -1,5 +1,6 @@
 #include "support/LocalHttpServer.h"
 #include "support/PictureBytes.h"
+#include "support/WebViewTestMain.h"
 #include "common/Texts.h"
 #include "view/HtmlView.h"
 #include "view/ReaderPage.h"
@@ -25,6 +26,8 @@ const QString PageHead = QStringLiteral(
     "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\">"
     "<title>clean</title></head><body>");
 const QString PageTail = QStringLiteral("</body></html>");
+// A page of a server that is not the reader's, which the view must never show.
+const QByteArray ElsewherePage = "<html><body><p id=\"text\">elsewhere</p></body></html>";
 
 QString page(const QString &body)
 {
@@ -319,12 +322,7 @@ void TestHtmlView::shouldFindNothingUnderOtherAddresses()
 void TestHtmlView::shouldLoadHttpPicturesButNotLocalFiles()
 {
     const QByteArray png = pngBytes(3, 2);
-    LocalHttpServer server([png](const QByteArray &) {
-        LocalHttpServer::Response response;
-        response.contentType = "image/png";
-        response.body = png;
-        return response;
-    });
+    LocalHttpServer server(LocalHttpServer::answering(png, "image/png"));
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QFile local(dir.filePath(QStringLiteral("local.png")));
@@ -414,12 +412,7 @@ void TestHtmlView::shouldRunProgramScriptsInItsOwnWorld()
 
 void TestHtmlView::shouldStayOnPageWhenMetaRefreshPointsElsewhere()
 {
-    LocalHttpServer server([](const QByteArray &) {
-        LocalHttpServer::Response response;
-        response.contentType = "text/html";
-        response.body = "<html><body><p id=\"text\">elsewhere</p></body></html>";
-        return response;
-    });
+    LocalHttpServer server(LocalHttpServer::answering(ElsewherePage, "text/html"));
     QList<QUrl> opened;
 
     HtmlView view;
@@ -525,12 +518,7 @@ void TestHtmlView::shouldOpenClickedLinkInBrowser()
 {
     QFETCH(QString, target);
 
-    LocalHttpServer server([](const QByteArray &) {
-        LocalHttpServer::Response response;
-        response.contentType = "text/html";
-        response.body = "<html><body><p id=\"text\">elsewhere</p></body></html>";
-        return response;
-    });
+    LocalHttpServer server(LocalHttpServer::answering(ElsewherePage, "text/html"));
     const QUrl link(server.baseUrl() + QStringLiteral("article?id=5"));
     QList<QUrl> opened;
 
@@ -615,14 +603,6 @@ void TestHtmlView::shouldCopySelectionFromContextMenu()
     QTRY_COMPARE_WITH_TIMEOUT(QApplication::clipboard()->text().trimmed(), CzechWords, 60000);
 }
 
-int main(int argc, char *argv[])
-{
-    // The reader's scheme must be known before the application object exists.
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestHtmlView test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestHtmlView)
 
 #include "TestHtmlView.moc"

@@ -1,7 +1,8 @@
 #include "support/LocalHttpServer.h"
 #include "support/LocalHttpsServer.h"
-#include "support/PictureBytes.h"
 #include "support/PageScript.h"
+#include "support/PictureBytes.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 #include "view/PictureSchemeHandler.h"
 
@@ -210,13 +211,6 @@ void TestOfflinePictures::shouldFetchEachPictureOncePerPage()
     QCOMPARE(requestsFor("none.png"), 2);
 }
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestOfflinePictures test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestOfflinePictures)
 
 #include "TestOfflinePictures.moc"

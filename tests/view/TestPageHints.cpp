@@ -1,11 +1,14 @@
 #include "support/FeedBuilder.h"
 #include "support/PageScript.h"
 #include "support/PlainPageHandler.h"
+#include "support/WebViewTestMain.h"
+#include "render/HtmlPieces.h"
 #include "render/InfoBlocks.h"
 #include "render/NewsCard.h"
 #include "render/PageAssembly.h"
 #include "view/HtmlView.h"
 #include "view/PageHints.h"
+#include "view/ProgramScript.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -99,6 +102,8 @@ class TestPageHints : public QObject
 private slots:
     void init();
     void cleanup();
+    void cardSelectorFindsEveryCardAndNothingElse_data();
+    void cardSelectorFindsEveryCardAndNothingElse();
     void hintsReachEveryCardStyle_data();
     void hintsReachEveryCardStyle();
     void firstCardsReadableOnceTheViewHasThePage();
@@ -125,6 +130,7 @@ private:
 void TestPageHints::init()
 {
     m_view = std::make_unique<HtmlView>();
+    m_view->setCardSelector(HtmlPieces::Card::Selector);
     m_view->resize(1000, 800);
     m_view->show();
 
@@ -156,6 +162,37 @@ void TestPageHints::showInBoth(const QString &html)
     m_view->showHtml(html);
     QTRY_COMPARE_WITH_TIMEOUT(text(*m_view, QStringLiteral("document.readyState")), QStringLiteral("complete"), 60000);
     QTRY_COMPARE_WITH_TIMEOUT(plainLoaded.count(), 1, 60000);
+}
+
+void TestPageHints::cardSelectorFindsEveryCardAndNothingElse_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<int>("cards");
+    const int cards = PageHintsBoxesWhileLoading + 5;
+    for (int style = 0; style < 4; ++style) {
+        QTest::addRow("news, style %d", style) << newsPages(cards, style, false).main << cards;
+        QTest::addRow("news, offline, style %d", style) << newsPages(cards, style, true).main << cards;
+        QTest::addRow("information, style %d", style) << newsPages(1, style, false).info << 0;
+        QTest::addRow("contacts, offline, style %d", style) << newsPages(1, style, true).contacts << 0;
+    }
+}
+
+void TestPageHints::cardSelectorFindsEveryCardAndNothingElse()
+{
+    QFETCH(QString, html);
+    QFETCH(int, cards);
+    m_view->showHtml(html);
+    QTRY_COMPARE_WITH_TIMEOUT(text(*m_view, QStringLiteral("document.readyState")), QStringLiteral("complete"), 60000);
+    // Each box the selector finds, by the number in its card's text, in page order; a box
+    // that is no box of the page's body counts as "-".
+    const QString found = text(*m_view, QStringLiteral(
+        "JSON.stringify([...document.querySelectorAll(%1)].map((box) =>"
+        " box.parentElement === document.body ? (/Zpráva (\\d+)/.exec(box.textContent) || ['', '-'])[1] : '-'))")
+                                            .arg(scriptValue(HtmlPieces::Card::Selector)));
+    QStringList numbers;
+    for (int card = 0; card < cards; ++card)
+        numbers << QStringLiteral("\"%1\"").arg(card);
+    QCOMPARE(found, QStringLiteral("[%1]").arg(numbers.join(u',')));
 }
 
 void TestPageHints::hintsReachEveryCardStyle_data()
@@ -337,15 +374,12 @@ void TestPageHints::pagesWithoutCardsAreUnaffected()
 
 int main(int argc, char *argv[])
 {
-    // The schemes must be known before the application object exists.
-    HtmlView::registerScheme();
-    QWebEngineUrlScheme plain(PlainScheme);
-    plain.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    QWebEngineUrlScheme::registerScheme(plain);
-    QApplication app(argc, argv);
-    TestPageHints test;
     QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
+    return runWebViewTest(argc, argv, [] { return std::make_unique<TestPageHints>(); }, [] {
+        QWebEngineUrlScheme plain(PlainScheme);
+        plain.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        QWebEngineUrlScheme::registerScheme(plain);
+    });
 }
 
 #include "TestPageHints.moc"

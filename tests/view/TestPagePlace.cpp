@@ -1,5 +1,6 @@
 #include "support/FeedBuilder.h"
 #include "support/PageScript.h"
+#include "support/WebViewTestMain.h"
 #include "render/NewsCard.h"
 #include "render/PageAssembly.h"
 #include "view/HtmlView.h"
@@ -202,11 +203,5 @@ void TestPagePlace::readerAtTheTopSeesNewCardsAbove()
     QCOMPARE(scrollY(), 0);
 }
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestPagePlace test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestPagePlace)
 #include "TestPagePlace.moc"

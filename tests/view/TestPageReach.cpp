@@ -1,6 +1,7 @@
 #include "support/LocalHttpServer.h"
 #include "support/PageScript.h"
 #include "support/PictureBytes.h"
+#include "support/WebViewTestMain.h"
 #include "view/HtmlView.h"
 #include "view/PictureSchemeHandler.h"
 #include "view/RequestPolicy.h"
@@ -347,12 +348,6 @@ void TestPageReach::shouldEndTricklingPictureWhileOthersLoad()
     QVERIFY(feedServer.streamedBytes() < 1024 * 1024);
 }
 
-int main(int argc, char *argv[])
-{
-    HtmlView::registerScheme();
-    QApplication app(argc, argv);
-    TestPageReach test;
-    return QTest::qExec(&test, argc, argv);
-}
+ZR_WEB_VIEW_TEST_MAIN(TestPageReach)
 
 #include "TestPageReach.moc"

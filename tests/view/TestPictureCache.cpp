@@ -1,3 +1,4 @@
+#include "support/FileInode.h"
 #include "view/PictureCache.h"
 
 #include <QDir>
@@ -36,6 +37,7 @@ private slots:
     void shouldGiveBackWhatWasStored();
     void shouldStayWithinBoundsDroppingOldestFirst_data();
     void shouldStayWithinBoundsDroppingOldestFirst();
+    void shouldWriteOnlyPicturesThatChanged();
 };
 
 void TestPictureCache::shouldGiveBackWhatWasStored()
@@ -118,6 +120,30 @@ void TestPictureCache::shouldStayWithinBoundsDroppingOldestFirst()
     // The last answer of a name is the one kept.
     if (kept.contains(QStringLiteral("a")) && stores.contains(QStringLiteral("a:12")))
         QCOMPARE(cache.find(pictureUrl(QStringLiteral("a")))->bytes.size(), 12);
+}
+
+// Every page brings its pictures again: the same bytes leave the kept file alone (no new copy
+// renamed over it), other bytes replace it.
+void TestPictureCache::shouldWriteOnlyPicturesThatChanged()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    PictureCache cache(dir.filePath(QStringLiteral("pictures")));
+    const QUrl url = pictureUrl(QStringLiteral("a.png"));
+    QVERIFY(cache.store(url, {"image/png", "first"}));
+    const QString file = QDir(cache.folder()).entryInfoList(QDir::Files).constFirst().filePath();
+    const ino_t first = inodeOf(file);
+    QVERIFY(first != 0);
+
+    QVERIFY(cache.store(url, {"image/png", "first"}));
+    QCOMPARE(inodeOf(file), first);
+    QVERIFY(cache.store(url, {"image/gif", "first"}));
+    QVERIFY(inodeOf(file) != first);
+    QCOMPARE(cache.find(url)->contentType, QByteArray("image/gif"));
+    const ino_t second = inodeOf(file);
+    QVERIFY(cache.store(url, {"image/gif", "second"}));
+    QVERIFY(inodeOf(file) != second);
+    QCOMPARE(cache.find(url)->bytes, QByteArray("second"));
 }
 
 QTEST_GUILESS_MAIN(TestPictureCache)
