@@ -86,7 +86,7 @@ for name in "${chosen[@]}"; do
         visible-page) run visible-page "$(feed 5000)" "$(feed 20000)" 9 ;;
         responsiveness) run responsiveness "$(feed 1000)" ;;
         peers) run peers --reader build-rel/src/app/ZeltonReader --feeds "$(peer_feeds)" --pictures demo/obrazky \
-                   --logs "$logs/peers" --rounds "${PEER_ROUNDS:-5}" --with-reader-without-gl ;;
+                   --logs "$logs/peers" --rounds "${PEER_ROUNDS:-5}" --with-reader-on-opengl ;;
         *) echo "unknown benchmark: $name (known: ${all[*]})" >&2; exit 2 ;;
     esac
 done
