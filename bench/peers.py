@@ -219,6 +219,23 @@ class ReaderOnOpenGl(Reader):
         return env
 
 
+def first_start(command, template, environment, ready, nudge=None, settle_s=2.0):
+    """Runs a peer once in the fresh profile `template`, as a user's first start would, until
+    `ready()` says its database is there (a minute at most; `nudge()` answers its first-start
+    dialog between looks), lets it settle and ends it. The profile is then a template."""
+    with open(template / "first-start.log", "w") as log:
+        process = subprocess.Popen(command, env=environment, stdout=log, stderr=subprocess.STDOUT,
+                                   start_new_session=True)
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline and not ready():
+            if nudge:
+                nudge()
+            time.sleep(1 if nudge else 0.5)
+        time.sleep(settle_s)
+        os.killpg(process.pid, signal.SIGTERM)
+        process.wait()
+
+
 class RssGuard(Program):
     name = "RSS Guard"
     key_option = "rssguard_key"
@@ -229,20 +246,14 @@ class RssGuard(Program):
         # example feeds it adds taken out again; then the bench feed as the only subscription.
         if RssGuard.template is None:
             RssGuard.template = Path(tempfile.mkdtemp(prefix="rssguard-profile-"))
-            log = open(RssGuard.template / "first-start.log", "w")
-            process = subprocess.Popen(["rssguard"], env=self.environment(RssGuard.template),
-                                       stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
             database = RssGuard.template / ".config/RSS Guard 4/database/database.db"
-            deadline = time.monotonic() + 60
-            while time.monotonic() < deadline:
-                subprocess.run(["xdotool", "search", "--name", "Add new account", "windowactivate",
-                                "--sync", "key", "Return"], capture_output=True)
-                time.sleep(1)
-                if database.exists() and list(sqlite3.connect(database).execute("select id from Accounts")):
-                    break
-            time.sleep(2)
-            os.killpg(process.pid, signal.SIGTERM)
-            process.wait()
+            first_start(["rssguard"], RssGuard.template, self.environment(RssGuard.template),
+                        ready=lambda: database.exists()
+                        and bool(list(sqlite3.connect(database).execute("select id from Accounts"))),
+                        nudge=lambda: subprocess.run(["xdotool", "search", "--name", "Add new account",
+                                                      "windowactivate", "--sync", "key", "Return"],
+                                                     capture_output=True),
+                        settle_s=2)
             shutil.rmtree(RssGuard.template / ".cache", ignore_errors=True)
             shutil.rmtree(RssGuard.template / ".local", ignore_errors=True)
             db = sqlite3.connect(database)
@@ -290,16 +301,9 @@ class QuiteRss(Program):
     def prepare(self, home):
         if QuiteRss.template is None:
             QuiteRss.template = Path(tempfile.mkdtemp(prefix="quiterss-profile-"))
-            log = open(QuiteRss.template / "first-start.log", "w")
-            process = subprocess.Popen(["quiterss"], env=self.environment(QuiteRss.template),
-                                       stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
             database = QuiteRss.template / ".local/share/QuiteRss/QuiteRss/feeds.db"
-            deadline = time.monotonic() + 60
-            while time.monotonic() < deadline and not database.exists():
-                time.sleep(0.5)
-            time.sleep(3)
-            os.killpg(process.pid, signal.SIGTERM)
-            process.wait()
+            first_start(["quiterss"], QuiteRss.template, self.environment(QuiteRss.template),
+                        ready=database.exists, settle_s=3)
             db = sqlite3.connect(database)
             db.execute("insert into feeds (text, title, xmlUrl, parentId, rowToParent, updateOnStartup,"
                        " displayOnStartup) values (?, ?, ?, 0, 0, 0, 0)",
